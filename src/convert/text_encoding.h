@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string_view>
+
+#include "shared/types.h"
+
+namespace marvek {
+
+// How the letters of a title file are written.
+enum class TextEncoding {
+  Windows1250,  // one byte a letter, taken as it stands
+  Utf8,         // transcoded to Windows-1250 before the character mode
+};
+
+// True when `bytes` begin with the UTF-8 byte order mark EF BB BF.
+bool HasUtf8ByteOrderMark(std::string_view bytes);
+
+// True when `bytes` are valid UTF-8 and hold at least one multi-byte sequence. A Windows-1250
+// file with any of its letters above 0x7F almost never passes, so such files stay untouched.
+bool LooksLikeUtf8(std::string_view bytes);
+
+// Appends `utf8` to `out` as Windows-1250 bytes. A character that Windows-1250 lacks, and every
+// byte of a malformed sequence, becomes "?".
+void AppendUtf8AsWindows1250(std::string_view utf8, ByteString& out);
+
+// The Unicode character a Windows-1250 byte stands for, or 0 for the five unused bytes.
+char32_t Windows1250ToUnicode(unsigned char byte);
+
+}  // namespace marvek

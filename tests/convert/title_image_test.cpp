@@ -1,0 +1,286 @@
+#include "convert/title_image.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "support/recording_panel.h"
+#include "support/temp_dir.h"
+
+namespace marvek {
+namespace {
+
+using testing::RecordingPanel;
+using testing::TempDir;
+
+std::string Fill(std::size_t n) {
+  return std::string(n, '\xFF');
+}
+
+// Writes `contents` to a real file and converts it.
+struct Converted {
+  ConversionResult result;
+  RecordingPanel panel;
+};
+
+Converted ConvertFile(std::string_view contents, CharMode mode = CharMode::DeviceCodes) {
+  TempDir dir;
+  Converted c;
+  c.result = ConvertTitleFile(dir.Write("titles.sub", contents), mode, c.panel);
+  return c;
+}
+
+ByteString Filled(ByteString image) {
+  PadTitleImage(image);
+  return image;
+}
+
+TEST(TitleImage, RecordsAreHeaderTextAndTerminatorInFileOrder) {
+  auto one = ConvertFile("{0}{25}Hi");
+  ASSERT_EQ(one.result.outcome, ConversionOutcome::Converted);
+  EXPECT_EQ(Filled(one.result.image), std::string("\x00\x00\x00\x19Hi{", 7) + Fill(9));
+
+  // The second gap counts from the end of the first title.
+  auto two = ConvertFile("{100}{150}A\r\n{200}{250}B\r\n");
+  EXPECT_EQ(two.result.image, std::string("\x00\x64\x00\x32"
+                                          "A{"
+                                          "\x00\x32\x00\x32"
+                                          "B{",
+                                          12));
+
+  // A title line traced from the file to the display: gap 60, duration 150, čaša in device codes.
+  auto road = ConvertFile(
+      "{0}{40}A\r\n{100}{250}\xE8"
+      "a\x9A"
+      "a\r\n");
+  EXPECT_EQ(road.result.image.substr(6), std::string("\x00\x3C\x00\x96\xC0\x61\xEA\x61\x7B", 9));
+
+  auto empty = ConvertFile("{10}{20}");
+  EXPECT_EQ(empty.result.image, std::string("\x00\x0A\x00\x0A{", 5));
+
+  auto digits = ConvertFile("{1}{1}25");  // a text of digits is a title like any other
+  EXPECT_EQ(digits.result.image, std::string("\x00\x01\x00\x00"
+                                             "25{",
+                                             7));
+
+  auto plain = ConvertFile(
+      "{0}{1}gra\xF0"
+      "a",
+      CharMode::PlainLetters);
+  EXPECT_EQ(plain.result.image, std::string("\x00\x00\x00\x01gradja{", 11));
+}
+
+TEST(TitleImage, FillIsOneToSixteenBytesOfFF) {
+  // Records that end exactly on a block boundary still get a whole block of fill.
+  auto exact = ConvertFile("{0}{0}elevenbytes");
+  ASSERT_EQ(exact.result.image.size(), 16u);
+  EXPECT_EQ(Filled(exact.result.image), exact.result.image + Fill(16));
+
+  auto nothing = ConvertFile("");
+  EXPECT_EQ(nothing.result.outcome, ConversionOutcome::Converted);
+  EXPECT_TRUE(nothing.result.image.empty());
+  EXPECT_TRUE(nothing.panel.progress.empty());
+  EXPECT_EQ(Filled(""), Fill(16));
+
+  for (std::size_t n = 0; n < 50; ++n) {
+    const ByteString image = Filled(std::string(n, 'a'));
+    EXPECT_EQ(image.size() % 16, 0u);
+    EXPECT_GE(image.size() - n, 1u);
+    EXPECT_LE(image.size() - n, 16u);
+  }
+}
+
+TEST(TitleImage, EncodeFrameCountIsBigEndian) {
+  EXPECT_EQ(EncodeFrameCount(0), (std::array<char, 2>{0, 0}));
+  EXPECT_EQ(EncodeFrameCount(100), (std::array<char, 2>{0, 0x64}));
+  EXPECT_EQ(EncodeFrameCount(4660), (std::array<char, 2>{0x12, 0x34}));
+  EXPECT_EQ(EncodeFrameCount(65535), (std::array<char, 2>{'\xFF', '\xFF'}));
+}
+
+TEST(TitleImage, ABlankOrBrokenLineEndsTheConversionIncorrect) {
+  const char* files[] = {
+      "{1}{2}a\r\n\r\n{3}{4}b\r\n",  // blank line in the middle
+      "{1}{2}a\r\n\r\n",             // blank last line
+      "\r\n",                        // one empty line
+      "{1}{2}a\r\n{100}250}Hi\r\n",  // no second "{"
+      "{1}{2}a\r\n{100}{250Hi",      // no closing "}" of the end frame
+  };
+  for (const char* file : files) {
+    SCOPED_TRACE(file);
+    auto c = ConvertFile(file);
+    EXPECT_EQ(c.result.outcome, ConversionOutcome::Incorrect);
+    EXPECT_EQ(c.result.fault, LineFault::MissingBrace);
+    EXPECT_TRUE(c.result.image.empty());
+  }
+  auto second = ConvertFile("{1}{2}a\r\nnot a title\r\n{3}{4}b");
+  EXPECT_EQ(second.result.lineNumber, 2u);
+  EXPECT_EQ(second.panel.progress.size(), 1u);  // only the good first line reported progress
+}
+
+TEST(TitleImage, FrameFieldsMustBeDecimalNumbers) {
+  auto spaced = ConvertFile("{ 100\t}{\t250 }x");
+  ASSERT_EQ(spaced.result.outcome, ConversionOutcome::Converted);
+  EXPECT_EQ(spaced.result.image, std::string("\x00\x64\x00\x96x{", 6));
+
+  struct Bad {
+    const char* file;
+    LineFault fault;
+    const char* reason;
+  };
+  const Bad bad[] = {
+      {"{0}{1}a\r\n{0}{1}b\r\n{1a}{2}c", LineFault::FrameNotNumber,
+       "Line 3: start frame \"1a\" is not a number"},
+      {"{}{2}c", LineFault::FrameNotNumber, "Line 1: start frame \"\" is not a number"},
+      {"{1}{ }c", LineFault::FrameNotNumber, "Line 1: end frame \" \" is not a number"},
+      {"{-5}{2}c", LineFault::FrameNotNumber, "Line 1: start frame \"-5\" is not a number"},
+      {"{1}{+5}c", LineFault::FrameNotNumber, "Line 1: end frame \"+5\" is not a number"},
+      {"{1 2}{5}c", LineFault::FrameNotNumber, "Line 1: start frame \"1 2\" is not a number"},
+      {"{2147483648}{5}c", LineFault::FrameTooLarge,
+       "Line 1: start frame \"2147483648\" is larger than 2147483647"},
+      {"{1}{99999999999999999999999}c", LineFault::FrameTooLarge,
+       "Line 1: end frame \"99999999999999999999999\" is larger than 2147483647"},
+      {"{1}{2}a{b", LineFault::TerminatorInText,
+       "Line 1: title text holds \"{\", which the display reads as the end of a title"},
+  };
+  for (const Bad& b : bad) {
+    SCOPED_TRACE(b.file);
+    auto c = ConvertFile(b.file);
+    EXPECT_EQ(c.result.outcome, ConversionOutcome::Incorrect);
+    EXPECT_EQ(c.result.fault, b.fault);
+    EXPECT_EQ(c.result.reason, b.reason);
+  }
+  auto longField = ConvertFile("{" + std::string(1000, 'x') + "}{2}c");
+  EXPECT_EQ(longField.result.reason,
+            "Line 1: start frame \"" + std::string(24, 'x') + "...\" is not a number");
+}
+
+TEST(TitleImage, OverlappingTitlesFollowOnTheDisplaysClock) {
+  // The second title starts before the first has ended: it follows at once with what is left.
+  auto overlap = ConvertFile("{100}{200}A\n{150}{250}B\n{300}{310}C");
+  EXPECT_EQ(overlap.result.image, std::string("\x00\x64\x00\x64"
+                                              "A{"
+                                              "\x00\x00\x00\x32"
+                                              "B{"
+                                              "\x00\x32\x00\x0A"
+                                              "C{",
+                                              18));
+  // A title ending before it starts, or within one already shown, lasts no frames.
+  auto backwards = ConvertFile("{200}{100}A\n{150}{180}B\n{250}{260}C");
+  EXPECT_EQ(backwards.result.image, std::string("\x00\xC8\x00\x00"
+                                                "A{"
+                                                "\x00\x00\x00\x00"
+                                                "B{"
+                                                "\x00\x32\x00\x0A"
+                                                "C{",
+                                                18));
+
+  auto longest = ConvertFile("{65535}{131070}A");
+  EXPECT_EQ(longest.result.image, std::string("\xFF\xFF\xFF\xFF"
+                                              "A{",
+                                              6));
+
+  auto farGap = ConvertFile("{10}{20}A\n{65556}{65600}B");
+  EXPECT_EQ(farGap.result.fault, LineFault::GapTooLong);
+  EXPECT_EQ(farGap.result.reason,
+            "Line 2: title starts 65536 frames after the previous one ends; "
+            "the display counts at most 65535");
+  auto tooLong = ConvertFile("{0}{65536}A");
+  EXPECT_EQ(tooLong.result.fault, LineFault::DurationTooLong);
+  EXPECT_EQ(tooLong.result.reason,
+            "Line 1: title lasts 65536 frames; the display counts at most 65535");
+}
+
+TEST(TitleImage, AnyLineEndGivesTheSameRecords) {
+  const std::string expected = ConvertFile("{1}{2}a\r\n{3}{4}b\r\n{5}{6}c").result.image;
+  EXPECT_EQ(ConvertFile("{1}{2}a\n{3}{4}b\n{5}{6}c\n").result.image, expected);
+  EXPECT_EQ(ConvertFile("{1}{2}a\r{3}{4}b\r{5}{6}c\r").result.image, expected);
+  EXPECT_EQ(ConvertFile("{1}{2}a\r\n{3}{4}b\n{5}{6}c\r").result.image, expected);
+  // A CR followed by CR LF leaves a blank line between, which is rejected.
+  EXPECT_EQ(ConvertFile("{1}{2}a\r\r\n{3}{4}b").result.outcome, ConversionOutcome::Incorrect);
+}
+
+TEST(TitleImage, ProgressRisesAfterEveryLineAndEndsWithoutTheLastLineEnd) {
+  const std::string crlf = "{1}{2}a\r\n{3}{4}bb\r\n{5}{6}ccc\r\n";
+  auto c = ConvertFile(crlf);
+  const float length = static_cast<float>(crlf.size());
+  ASSERT_EQ(c.panel.progress.size(), 3u);
+  EXPECT_FLOAT_EQ(c.panel.progress[0], 9 / length * 100);
+  EXPECT_FLOAT_EQ(c.panel.progress[1], 19 / length * 100);
+  EXPECT_FLOAT_EQ(c.panel.progress[2], (length - 2) / length * 100);
+
+  EXPECT_EQ(ConvertFile("{1}{2}a\r\n{3}{4}b").panel.progress.back(), 100.0f);
+  auto lf = ConvertFile("{1}{2}a\n{3}{4}b\n");
+  EXPECT_FLOAT_EQ(lf.panel.progress.back(), 15.0f / 16.0f * 100);
+  EXPECT_FLOAT_EQ(lf.panel.progress.front(), 8.0f / 16.0f * 100);
+
+  // The pass never hands control back to the window.
+  EXPECT_EQ(c.panel.processEventsCalls, 0);
+}
+
+TEST(TitleImage, Utf8FilesAreReadAsUtf8AndWindows1250FilesAsTheyStand) {
+  // čaša đak, once with the byte order mark and once without.
+  const std::string utf8Text =
+      "\xC4\x8D"
+      "a\xC5\xA1"
+      "a \xC4\x91"
+      "ak";
+  for (const std::string prefix : {"", "\xEF\xBB\xBF"}) {
+    auto c = ConvertFile(prefix + "{0}{1}" + utf8Text + "\r\n", CharMode::PlainLetters);
+    ASSERT_EQ(c.result.outcome, ConversionOutcome::Converted);
+    EXPECT_EQ(c.result.encoding, TextEncoding::Utf8);
+    EXPECT_EQ(c.result.image, std::string("\x00\x00\x00\x01"
+                                          "casa djak{",
+                                          14));
+  }
+  auto device = ConvertFile("{0}{1}" + utf8Text + " \xE2\x98\x83");  // a snowman has no letter
+  EXPECT_EQ(device.result.image, std::string("\x00\x00\x00\x01\xC0"
+                                             "a\xEA"
+                                             "a \xE9"
+                                             "ak ?{",
+                                             15));
+
+  auto ansi = ConvertFile(
+      "{0}{1}\xE8"
+      "a\x9A"
+      "a");
+  EXPECT_EQ(ansi.result.encoding, TextEncoding::Windows1250);
+  EXPECT_EQ(ansi.result.image, std::string("\x00\x00\x00\x01\xC0"
+                                           "a\xEA"
+                                           "a{",
+                                           9));
+
+  // The mark alone is an empty file; with it the first line's progress includes its bytes.
+  EXPECT_TRUE(ConvertFile("\xEF\xBB\xBF").result.image.empty());
+  EXPECT_EQ(ConvertFile("\xEF\xBB\xBF{0}{1}x").panel.progress.back(), 100.0f);
+}
+
+TEST(TitleImage, AFileThatCannotBeReadIsUnreadableWithTheSystemsReason) {
+  TempDir dir;
+  RecordingPanel panel;
+  auto missing = ConvertTitleFile((dir.path() / "nope.txt").string(), CharMode::DeviceCodes, panel);
+  EXPECT_EQ(missing.outcome, ConversionOutcome::Unreadable);
+  EXPECT_EQ(missing.reason, "No such file or directory");
+
+  auto folder = ConvertTitleFile(dir.path().string(), CharMode::DeviceCodes, panel);
+  EXPECT_EQ(folder.outcome, ConversionOutcome::Unreadable);
+  EXPECT_EQ(folder.reason, "Is a directory");
+
+  // A named pipe with no writer must neither hang nor be read.
+  const std::string fifo = (dir.path() / "pipe.sub").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  auto pipe = ConvertTitleFile(fifo, CharMode::DeviceCodes, panel);
+  EXPECT_EQ(pipe.outcome, ConversionOutcome::Unreadable);
+  EXPECT_EQ(pipe.reason, "not a regular file");
+
+  if (::geteuid() != 0) {  // root reads whatever the permissions say
+    const std::string locked = dir.Write("locked.sub", "{1}{2}x");
+    ::chmod(locked.c_str(), 0);
+    auto denied = ConvertTitleFile(locked, CharMode::DeviceCodes, panel);
+    EXPECT_EQ(denied.outcome, ConversionOutcome::Unreadable);
+    EXPECT_EQ(denied.reason, "Permission denied");
+  }
+  EXPECT_TRUE(panel.progress.empty());
+}
+
+}  // namespace
+}  // namespace marvek
