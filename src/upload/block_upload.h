@@ -1,0 +1,43 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+
+#include "shared/operator_panel.h"
+#include "shared/types.h"
+#include "upload/serial_link.h"
+
+namespace marvek {
+
+// The exchange with the display: each 16-byte block of the image goes out behind the letter "L"
+// in one 17-byte frame, and the next only after the display has answered with an "R".
+inline constexpr std::size_t kBlockSize = 16;
+inline constexpr char kBlockCommand = 'L';
+inline constexpr char kAcknowledgement = 'R';
+inline constexpr std::chrono::seconds kReplyTimeout{3};
+// How long one turn of the wait for an answer sleeps on the port when nothing has come yet.
+// An answer wakes it at once; the window gets its events handled about 200 times a second.
+inline constexpr std::chrono::milliseconds kReplyPollInterval{5};
+
+enum class UploadOutcome {
+  Uploaded,    // every block acknowledged
+  NoReply,     // a block was not acknowledged within kReplyTimeout
+  LinkFailed,  // the port failed while writing or reading (see the result's reason)
+};
+
+struct UploadResult {
+  UploadOutcome outcome = UploadOutcome::Uploaded;
+  std::size_t blocksAcknowledged = 0;
+  std::string reason;  // LinkFailed: what went wrong with the port
+};
+
+// Sends the image (its length a multiple of kBlockSize, see PadTitleImage) over the open link,
+// reporting progress after every acknowledged block and letting the window handle its events
+// while it waits. Nothing more is sent after a block goes unanswered or the port fails.
+UploadResult UploadTitleImage(const ByteString& image, SerialLink& link, OperatorPanel& panel);
+
+// The same, giving the outcome only.
+UploadOutcome UploadImage(const ByteString& image, SerialLink& link, OperatorPanel& panel);
+
+}  // namespace marvek

@@ -1,0 +1,107 @@
+#include "window/convert_upload.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "convert/title_image.h"
+#include "upload/block_upload.h"
+#include "upload/serial_link.h"
+#include "window/status_messages.h"
+
+namespace marvek {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr float kPauseBeforeConversion = 0.5f;  // seconds
+// Each turn of the pause sleeps this long after the events, so the pause does not spin.
+constexpr std::chrono::milliseconds kPauseTurn{5};
+
+// Reads the file into an image. Returns false, having said why, when there is nothing to send.
+bool Convert(const std::string& fileName, CharMode mode, OperatorPanel& panel, ByteString& image) {
+  ConversionResult converted = ConvertTitleFile(fileName, mode, panel);
+  switch (converted.outcome) {
+    case ConversionOutcome::Converted:
+      break;
+    case ConversionOutcome::Unreadable:
+      panel.AddStatus(fileName + status::kCannotBeRead + converted.reason);
+      panel.AddStatus(status::kConvertingAborted);
+      return false;
+    case ConversionOutcome::Incorrect:
+      panel.AddStatus(fileName + status::kIncorrect);
+      // A line out of the brace layout needs no more words; a bad number or range does.
+      if (converted.fault != LineFault::MissingBrace) panel.AddStatus(converted.reason);
+      panel.AddStatus(status::kConvertingAborted);
+      return false;
+  }
+  panel.Beep();
+  panel.AddStatus(status::kConverted);
+  if (converted.encoding == TextEncoding::Utf8) panel.AddStatus(status::kReadAsUtf8);
+  panel.SetProgress(0);
+  image = std::move(converted.image);
+  return true;
+}
+
+void Upload(ByteString& image, const std::string& portText, const std::string& speedText,
+            OperatorPanel& panel) {
+  PadTitleImage(image);
+  SerialLink link;
+  if (const LinkStatus opened = link.Open(FromOperatorChoice(portText, speedText)); !opened) {
+    panel.AddStatus(opened.message);
+    panel.AddStatus(status::kUploadAborted);
+    panel.Beep();
+    return;
+  }
+  panel.AddStatus(status::kUploading);
+  const UploadResult uploaded = UploadTitleImage(image, link, panel);
+  link.Close();
+  switch (uploaded.outcome) {
+    case UploadOutcome::Uploaded:
+      panel.Beep();
+      panel.AddStatus(status::kUploaded);
+      panel.AddStatus(status::kFinished);
+      break;
+    case UploadOutcome::NoReply:
+      panel.AddStatus(status::kNoReply);
+      panel.AddStatus(status::kUploadAborted);
+      panel.Beep();
+      break;
+    case UploadOutcome::LinkFailed:
+      panel.AddStatus(status::kSerialPortError + uploaded.reason);
+      panel.AddStatus(status::kUploadAborted);
+      panel.Beep();
+      break;
+  }
+}
+
+}  // namespace
+
+void PauseProg(float PauseTime, OperatorPanel& panel) {
+  const auto limit = std::chrono::duration<float>(PauseTime);
+  const Clock::time_point start = Clock::now();
+  for (;;) {
+    const auto elapsed = Clock::now() - start;
+    if (elapsed >= limit) return;
+    panel.ProcessEvents();
+    const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(limit - elapsed);
+    std::this_thread::sleep_for(std::min<std::chrono::nanoseconds>(kPauseTurn, left));
+  }
+}
+
+void ConvertUpload(const std::string& fileName, CharMode mode, const std::string& portText,
+                   const std::string& speedText, OperatorPanel& panel) {
+  panel.SetInputsEnabled(false);
+  if (fileName.empty()) {
+    panel.AddStatus(status::kFileNotSelected);
+  } else {
+    panel.AddStatus(status::kConverting + fileName);
+    PauseProg(kPauseBeforeConversion, panel);
+    ByteString image;
+    if (Convert(fileName, mode, panel, image)) Upload(image, portText, speedText, panel);
+  }
+  panel.SetProgress(0);
+  panel.SetInputsEnabled(true);
+}
+
+}  // namespace marvek

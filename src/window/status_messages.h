@@ -1,0 +1,23 @@
+#pragma once
+
+// The lines the Convert/Upload command adds to the status list. The operator knows them by heart;
+// they stay as they are, spelling included.
+namespace marvek::status {
+
+inline constexpr const char* kReady = "Ready...";
+inline constexpr const char* kSelected = "Selected ";  // followed by the path
+inline constexpr const char* kFileNotSelected = "File not selected !";
+inline constexpr const char* kConverting = "Converting ";                   // followed by the path
+inline constexpr const char* kIncorrect = " is incorrect for converting.";  // after the path
+inline constexpr const char* kCannotBeRead = " cannot be read: ";           // after the path
+inline constexpr const char* kConvertingAborted = "Converting aborted !";
+inline constexpr const char* kConverted = "File successfull converted.";
+inline constexpr const char* kReadAsUtf8 = "Title file read as UTF-8.";
+inline constexpr const char* kUploading = "Uploading...";
+inline constexpr const char* kNoReply = "MCU not conected or serial frame wrong ! ";
+inline constexpr const char* kSerialPortError = "Serial port error: ";  // followed by the reason
+inline constexpr const char* kUploadAborted = "Upload aborted !";
+inline constexpr const char* kUploaded = "File successfull uploaded.";
+inline constexpr const char* kFinished = "Finised.";
+
+}  // namespace marvek::status
