@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace marvek {
 namespace {
@@ -21,54 +22,86 @@ constexpr Letter kLetters[] = {
     {0x8A, 0xEE, "S"},  {0x9A, 0xEA, "s"},   // Š š
 };
 
-// One lookup per incoming byte in either mode.
+// One lookup per incoming byte in either mode. All ten letters lie above 0x7F, so plain ASCII
+// passes both modes unchanged.
 struct Tables {
   std::array<std::uint8_t, 256> device{};
-  std::array<std::array<char, 2>, 256> plain{};
-  std::array<std::uint8_t, 256> plainLength{};
+  std::array<std::uint8_t, 256> plainFirst{};   // the letter, or the first of two
+  std::array<std::uint8_t, 256> plainSecond{};  // the second letter, 0 when there is one
 };
 
 constexpr Tables MakeTables() {
   Tables t;
   for (int b = 0; b < 256; ++b) {
     t.device[b] = static_cast<std::uint8_t>(b);
-    t.plain[b] = {static_cast<char>(b), 0};
-    t.plainLength[b] = 1;
+    t.plainFirst[b] = static_cast<std::uint8_t>(b);
   }
   for (const Letter& letter : kLetters) {
     t.device[letter.windows1250] = letter.deviceCode;
-    t.plain[letter.windows1250] = {letter.plain[0], letter.plain[1]};
-    t.plainLength[letter.windows1250] = letter.plain[1] == 0 ? 1 : 2;
+    t.plainFirst[letter.windows1250] = static_cast<std::uint8_t>(letter.plain[0]);
+    t.plainSecond[letter.windows1250] = static_cast<std::uint8_t>(letter.plain[1]);
   }
   return t;
 }
 
 constexpr Tables kTables = MakeTables();
 
+constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+
 }  // namespace
+
+char* WriteCharMode(std::string_view text, CharMode mode, char* to) {
+  // All ten letters lie above 0x7F: a run of eight ASCII bytes is copied as it is, every byte of
+  // any other run goes through the table.
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  const auto at = [](const char* q) { return static_cast<std::uint8_t>(*q); };
+  if (mode == CharMode::DeviceCodes) {
+    const auto eight = [&at](const char* from, char* into) {
+      std::uint64_t word;
+      std::memcpy(&word, from, 8);
+      if ((word & kHighBits) == 0) {
+        std::memcpy(into, &word, 8);
+      } else {
+        for (int i = 0; i < 8; ++i) into[i] = static_cast<char>(kTables.device[at(from + i)]);
+      }
+    };
+    if (text.size() < 8) {
+      for (; p != end; ++p) *to++ = static_cast<char>(kTables.device[at(p)]);
+      return to;
+    }
+    char* const last = to + text.size() - 8;
+    for (; end - p > 8; p += 8, to += 8) eight(p, to);
+    eight(end - 8, last);  // the last eight bytes, overlapping those already written
+    return last + 8;
+  }
+  // Both letters are written for every byte and the cursor moves by one or two: no branch per
+  // byte, at the cost of one byte of room past the end.
+  const auto plain = [&to, &at](const char* q) {
+    const std::uint8_t second = kTables.plainSecond[at(q)];
+    to[0] = static_cast<char>(kTables.plainFirst[at(q)]);
+    to[1] = static_cast<char>(second);
+    to += 1 + (second != 0);
+  };
+  for (; end - p >= 8; p += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    if ((word & kHighBits) == 0) {
+      std::memcpy(to, &word, 8);
+      to += 8;
+      continue;
+    }
+    for (int i = 0; i < 8; ++i) plain(p + i);
+  }
+  for (; p != end; ++p) plain(p);
+  return to;
+}
 
 void AppendCharMode(std::string_view text, CharMode mode, ByteString& out) {
   const std::size_t old = out.size();
-  if (mode == CharMode::DeviceCodes) {
-    out.resize(old + text.size());
-    char* to = out.data() + old;
-    for (const char c : text) {
-      *to++ = static_cast<char>(kTables.device[static_cast<std::uint8_t>(c)]);
-    }
-    return;
-  }
-  // Room for the worst case (every byte a đ or Đ), trimmed to what was written.
-  out.resize(old + 2 * text.size());
-  char* const begin = out.data() + old;
-  char* to = begin;
-  for (const char c : text) {
-    const auto b = static_cast<std::uint8_t>(c);
-    const auto& letters = kTables.plain[b];
-    to[0] = letters[0];
-    to[1] = letters[1];
-    to += kTables.plainLength[b];
-  }
-  out.resize(old + static_cast<std::size_t>(to - begin));
+  out.resize(old + CharModeRoom(text.size(), mode));
+  char* const end = WriteCharMode(text, mode, out.data() + old);
+  out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
 ByteString ApplyCharMode(std::string_view text, CharMode mode) {

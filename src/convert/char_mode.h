@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "shared/types.h"
@@ -11,8 +12,15 @@ namespace marvek {
 // byte stays as it is.
 ByteString ApplyCharMode(std::string_view text, CharMode mode);
 
-// The same, appended to `out`: the conversion builds the whole image this way without a
-// temporary string per title.
+// The same, appended to `out`.
 void AppendCharMode(std::string_view text, CharMode mode, ByteString& out);
+
+// The room WriteCharMode needs for `length` bytes of text.
+inline std::size_t CharModeRoom(std::size_t length, CharMode mode) {
+  return mode == CharMode::DeviceCodes ? length : 2 * length + 1;
+}
+
+// Writes the converted text at `to`, which has CharModeRoom() bytes, and returns its end.
+char* WriteCharMode(std::string_view text, CharMode mode, char* to);
 
 }  // namespace marvek

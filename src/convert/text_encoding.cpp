@@ -88,10 +88,34 @@ bool HasUtf8ByteOrderMark(std::string_view bytes) {
   return bytes.starts_with("\xEF\xBB\xBF");
 }
 
-bool LooksLikeUtf8(std::string_view bytes) {
+namespace {
+
+// The length of the sequence that `lead` begins, 0 when no sequence begins with it.
+int SequenceLength(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) return 2;
+  if (lead >= 0xE0 && lead <= 0xEF) return 3;
+  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  return 0;
+}
+
+}  // namespace
+
+bool Utf8Detector::Feed(std::string_view bytes) {
+  if (invalid_) return false;
   auto p = reinterpret_cast<const unsigned char*>(bytes.data());
   const auto end = p + bytes.size();
-  bool multiByte = false;
+  if (pendingLength_ != 0) {
+    // Complete the sequence cut off last time with the first bytes of this piece.
+    const auto need =
+        static_cast<std::size_t>(SequenceLength(static_cast<unsigned char>(pending_[0])));
+    while (pendingLength_ < need && p != end) pending_[pendingLength_++] = static_cast<char>(*p++);
+    if (pendingLength_ < need) return true;
+    auto q = reinterpret_cast<const unsigned char*>(pending_);
+    if (DecodeOne(q, q + pendingLength_) == kMalformed) return !(invalid_ = true);
+    multiByte_ = true;
+    pendingLength_ = 0;
+  }
   while (p != end) {
     // Skip plain ASCII eight bytes at a time: most of a title file is ASCII.
     while (end - p >= 8) {
@@ -105,10 +129,29 @@ bool LooksLikeUtf8(std::string_view bytes) {
       ++p;
       continue;
     }
-    if (DecodeOne(p, end) == kMalformed) return false;
-    multiByte = true;
+    const int length = SequenceLength(*p);
+    if (length != 0 && end - p < length) {
+      // Possibly cut by the end of the piece: keep it if what is there can still be right.
+      for (auto q = p + 1; q != end; ++q) {
+        if ((*q & 0xC0) != 0x80) return !(invalid_ = true);
+      }
+      while (p != end) pending_[pendingLength_++] = static_cast<char>(*p++);
+      return true;
+    }
+    if (DecodeOne(p, end) == kMalformed) return !(invalid_ = true);
+    multiByte_ = true;
   }
-  return multiByte;
+  return true;
+}
+
+bool Utf8Detector::LooksLikeUtf8() const {
+  return !invalid_ && pendingLength_ == 0 && multiByte_;
+}
+
+bool LooksLikeUtf8(std::string_view bytes) {
+  Utf8Detector detector;
+  detector.Feed(bytes);
+  return detector.LooksLikeUtf8();
 }
 
 void AppendUtf8AsWindows1250(std::string_view utf8, ByteString& out) {

@@ -1,84 +1,105 @@
 #include "convert/title_image.h"
 
-#include <algorithm>
-#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include "convert/char_mode.h"
-#include "convert/file_bytes.h"
-#include "convert/title_line.h"
+#include <algorithm>
+#include <cerrno>
+
+#include "convert/line_reader.h"
+#include "convert/record_builder.h"
+#include "shared/system_reason.h"
 
 namespace marvek {
 namespace {
 
-// The first CR or LF at or after `p`, or `end`. A lone CR or LF ends a line as CR LF does.
-const char* FindLineEnd(const char* p, const char* end) {
-  const auto* lf =
-      static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-  const char* limit = lf != nullptr ? lf : end;
-  const auto* cr =
-      static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(limit - p)));
-  return cr != nullptr ? cr : limit;
-}
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-enum class FieldError { None, NotNumber, TooLarge };
-
-struct FrameField {
-  std::int64_t value = 0;
-  FieldError error = FieldError::None;
-};
-
-// Decimal digits with optional spaces or tabs around them.
-FrameField ReadFrameNumber(std::string_view field) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  while (!field.empty() && blank(field.front())) field.remove_prefix(1);
-  while (!field.empty() && blank(field.back())) field.remove_suffix(1);
-  if (field.empty()) return {0, FieldError::NotNumber};
-  FrameField result;
-  for (const char c : field) {
-    if (c < '0' || c > '9') return {0, FieldError::NotNumber};
-    if (result.error == FieldError::None) {
-      result.value = result.value * 10 + (c - '0');
-      if (result.value > kLargestFrameNumber) result.error = FieldError::TooLarge;
-    }
-  }
+ConversionResult Unreadable(int error) {
+  ConversionResult result;
+  result.outcome = ConversionOutcome::Unreadable;
+  result.reason = SystemReason(error);
   return result;
 }
 
-// A field as it stood, quoted and cut short so that a runaway field cannot flood the status list.
-std::string Quoted(std::string_view field) {
-  constexpr std::size_t kShown = 24;
-  std::string text = "\"";
-  text.append(field.substr(0, kShown));
-  if (field.size() > kShown) text.append("...");
-  text.append("\"");
-  return text;
+// Closes the title file on every way out of ConvertTitleFile.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// Runs the lines of `reader` through the record builder, reporting progress after each line.
+// `length` is the file's length in bytes; `consumed` starts with bytes already read before the
+// first line (a byte order mark).
+void ConvertLines(LineReader& reader, std::size_t length, std::size_t consumed, CharMode mode,
+                  OperatorPanel& panel, ConversionResult& result) {
+  ByteString& image = result.image;
+  // Records are shorter than their lines unless many đ/Đ expand, so the file's length plus the
+  // fill is usually the only allocation.
+  RecordBuilder builder(mode, result.encoding == TextEncoding::Utf8, image,
+                        length + kImageBlockSize);
+  std::string why;
+  std::size_t lineNumber = 0;
+  const double percentPerByte = 100.0 / static_cast<double>(length);
+  FileLine line;
+  while (reader.Next(line)) {
+    ++lineNumber;
+    // The last line counts without its line end.
+    consumed += line.text.size() + (line.last ? 0 : line.endLength);
+    if (const LineFault fault = builder.Add(line.text, line.braces, why);
+        fault != LineFault::None) {
+      result.outcome = ConversionOutcome::Incorrect;
+      ByteString().swap(image);  // the partial image is dropped, memory and all
+      result.lineNumber = lineNumber;
+      result.fault = fault;
+      result.reason = "Line " + std::to_string(lineNumber) + ": " + why;
+      return;
+    }
+    // consumed ÷ length × 100, exactly 100 once the whole file is in.
+    const double percent =
+        consumed >= length ? 100.0 : static_cast<double>(consumed) * percentPerByte;
+    panel.SetProgress(static_cast<float>(percent));
+  }
+  builder.Finish();
+  if (reader.error() != 0) {
+    result = Unreadable(reader.error());
+  }
 }
 
-ConversionResult Reject(ConversionResult& result, std::size_t lineNumber, LineFault fault,
-                        const std::string& why) {
-  result.outcome = ConversionOutcome::Incorrect;
-  ByteString().swap(result.image);  // the partial image is dropped, memory and all
-  result.lineNumber = lineNumber;
-  result.fault = fault;
-  result.reason = "Line " + std::to_string(lineNumber) + ": " + why;
-  return std::move(result);
-}
-
-// Checks one frame field; on failure fills `fault` and `why`.
-bool CheckField(const FrameField& field, std::string_view text, const char* name, LineFault& fault,
-                std::string& why) {
-  if (field.error == FieldError::NotNumber) {
-    fault = LineFault::FrameNotNumber;
-    why = std::string(name) + " frame " + Quoted(text) + " is not a number";
-    return false;
+// Reads the file from its start until its encoding is known, then goes back to the start.
+// Returns 0 or the errno of a failed read.
+int DetectEncoding(int fd, TextEncoding& encoding, bool& byteOrderMark) {
+  Utf8Detector detector;
+  char buffer[64 * 1024];
+  bool first = true;
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    const std::string_view piece(buffer, static_cast<std::size_t>(got));
+    if (first && piece.starts_with(kByteOrderMark)) {
+      byteOrderMark = true;
+      break;
+    }
+    first = false;
+    if (got == 0 || !detector.Feed(piece)) break;
   }
-  if (field.error == FieldError::TooLarge) {
-    fault = LineFault::FrameTooLarge;
-    why = std::string(name) + " frame " + Quoted(text) + " is larger than " +
-          std::to_string(kLargestFrameNumber);
-    return false;
-  }
-  return true;
+  encoding =
+      byteOrderMark || detector.LooksLikeUtf8() ? TextEncoding::Utf8 : TextEncoding::Windows1250;
+  const off_t start = byteOrderMark ? static_cast<off_t>(kByteOrderMark.size()) : 0;
+  return ::lseek(fd, start, SEEK_SET) < 0 ? errno : 0;
 }
 
 }  // namespace
@@ -101,98 +122,41 @@ void PadTitleImage(ByteString& image) {
 ConversionResult ConvertTitleBytes(std::string_view bytes, CharMode mode, OperatorPanel& panel) {
   ConversionResult result;
   const std::size_t length = bytes.size();
-  std::size_t pos = 0;
-  if (HasUtf8ByteOrderMark(bytes)) {
+  std::size_t skipped = 0;
+  if (bytes.starts_with(kByteOrderMark)) {
     result.encoding = TextEncoding::Utf8;
-    pos = 3;  // the mark is dropped; its bytes count with the first line's progress
+    skipped = kByteOrderMark.size();  // dropped; its bytes count with the first line's progress
   } else if (LooksLikeUtf8(bytes)) {
     result.encoding = TextEncoding::Utf8;
   }
-  const bool utf8 = result.encoding == TextEncoding::Utf8;
-
-  ByteString& image = result.image;
-  // Records are shorter than their lines unless many đ/Đ expand, so this is usually the only
-  // allocation.
-  image.reserve(length + kImageBlockSize);
-  ByteString transcoded;
-  DisplayClock clock;
-  std::size_t consumed = pos;
-  std::size_t lineNumber = 0;
-  const char* const data = bytes.data();
-  const char* const dataEnd = data + length;
-
-  while (pos < length) {
-    ++lineNumber;
-    const char* const lineStart = data + pos;
-    const char* const lineEnd = FindLineEnd(lineStart, dataEnd);
-    std::size_t lineEndLength = 0;
-    if (lineEnd != dataEnd) {
-      lineEndLength = (lineEnd[0] == '\r' && lineEnd + 1 != dataEnd && lineEnd[1] == '\n') ? 2 : 1;
-    }
-    const std::string_view line(lineStart, static_cast<std::size_t>(lineEnd - lineStart));
-    pos = static_cast<std::size_t>(lineEnd - data) + lineEndLength;
-    consumed += line.size() + lineEndLength;
-    if (pos == length) consumed -= lineEndLength;  // the last line counts without its line end
-
-    const auto fields = ScanTitleLine(line);
-    if (!fields) {
-      return Reject(result, lineNumber, LineFault::MissingBrace,
-                    "not in the {start}{end}text layout");
-    }
-    LineFault fault = LineFault::None;
-    std::string why;
-    const FrameField start = ReadFrameNumber(fields->start);
-    const FrameField end = ReadFrameNumber(fields->end);
-    if (!CheckField(start, fields->start, "start", fault, why) ||
-        !CheckField(end, fields->end, "end", fault, why)) {
-      return Reject(result, lineNumber, fault, why);
-    }
-    const DisplayClock::Placement placement = clock.Place(start.value, end.value);
-    if (placement.gap > kLargestFrameCount) {
-      return Reject(result, lineNumber, LineFault::GapTooLong,
-                    "title starts " + std::to_string(placement.gap) +
-                        " frames after the previous one ends; the display counts at most " +
-                        std::to_string(kLargestFrameCount));
-    }
-    if (placement.duration > kLargestFrameCount) {
-      return Reject(result, lineNumber, LineFault::DurationTooLong,
-                    "title lasts " + std::to_string(placement.duration) +
-                        " frames; the display counts at most " +
-                        std::to_string(kLargestFrameCount));
-    }
-    std::string_view text = fields->text;
-    if (text.find(kRecordTerminator) != std::string_view::npos) {
-      return Reject(result, lineNumber, LineFault::TerminatorInText,
-                    "title text holds \"{\", which the display reads as the end of a title");
-    }
-
-    const auto gap = EncodeFrameCount(static_cast<std::uint16_t>(placement.gap));
-    const auto duration = EncodeFrameCount(static_cast<std::uint16_t>(placement.duration));
-    const char header[4] = {gap[0], gap[1], duration[0], duration[1]};
-    image.append(header, sizeof header);
-    if (utf8) {
-      transcoded.clear();
-      AppendUtf8AsWindows1250(text, transcoded);
-      text = transcoded;
-    }
-    AppendCharMode(text, mode, image);
-    image.push_back(kRecordTerminator);
-
-    const double percent = static_cast<double>(consumed) / static_cast<double>(length) * 100.0;
-    panel.SetProgress(static_cast<float>(std::min(percent, 100.0)));
-  }
+  LineReader reader(bytes.substr(skipped));
+  ConvertLines(reader, length, skipped, mode, panel, result);
   return result;
 }
 
 ConversionResult ConvertTitleFile(const std::string& path, CharMode mode, OperatorPanel& panel) {
-  const FileBytes file = ReadWholeFile(path);  // opened, read and closed here
-  if (!file.ok) {
-    ConversionResult result;
-    result.outcome = ConversionOutcome::Unreadable;
-    result.reason = file.reason;
+  // O_NONBLOCK keeps open() from waiting for a writer when a named pipe is chosen by mistake.
+  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (file.get() < 0) return Unreadable(errno);
+  struct stat info {};
+  if (::fstat(file.get(), &info) != 0) return Unreadable(errno);
+  if (S_ISDIR(info.st_mode)) return Unreadable(EISDIR);
+  if (!S_ISREG(info.st_mode)) {
+    // Devices and pipes may never end; only regular files are read.
+    ConversionResult result = Unreadable(0);
+    result.reason = "not a regular file";
     return result;
   }
-  return ConvertTitleBytes(file.view(), mode, panel);
+
+  ConversionResult result;
+  bool byteOrderMark = false;
+  if (const int error = DetectEncoding(file.get(), result.encoding, byteOrderMark); error != 0) {
+    return Unreadable(error);
+  }
+  LineReader reader(file.get());
+  ConvertLines(reader, static_cast<std::size_t>(info.st_size),
+               byteOrderMark ? kByteOrderMark.size() : 0, mode, panel, result);
+  return result;
 }
 
 }  // namespace marvek

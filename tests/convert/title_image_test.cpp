@@ -254,6 +254,30 @@ TEST(TitleImage, Utf8FilesAreReadAsUtf8AndWindows1250FilesAsTheyStand) {
   EXPECT_EQ(ConvertFile("\xEF\xBB\xBF{0}{1}x").panel.progress.back(), 100.0f);
 }
 
+TEST(TitleImage, AFileReadInManyBlocksGivesTheImageOfItsBytes) {
+  // About a megabyte of titles with letters, formatting codes and mixed line ends, so that line
+  // ends, braces and letters fall on the reader's block boundaries.
+  std::string contents;
+  const std::string ends[] = {"\r\n", "\n", "\r"};
+  std::size_t lastEnd = 0;
+  for (int i = 0; contents.size() < 1'000'000; ++i) {
+    contents += "{" + std::to_string(i * 10) + "}{" + std::to_string(i * 10 + 5) + "}";
+    if (i % 7 == 0) contents += "{y:i}";
+    contents += std::string(static_cast<std::size_t>(i % 97), 'a') + "\xE8\xF0" + ends[i % 3];
+    lastEnd = ends[i % 3].size();
+  }
+  for (const CharMode mode : {CharMode::DeviceCodes, CharMode::PlainLetters}) {
+    RecordingPanel memoryPanel;
+    const ConversionResult fromMemory = ConvertTitleBytes(contents, mode, memoryPanel);
+    auto fromFile = ConvertFile(contents, mode);
+    ASSERT_EQ(fromFile.result.outcome, ConversionOutcome::Converted);
+    EXPECT_TRUE(fromFile.result.image == fromMemory.image);
+    EXPECT_EQ(fromFile.panel.progress, memoryPanel.progress);
+    EXPECT_FLOAT_EQ(fromFile.panel.progress.back(),
+                    static_cast<float>(contents.size() - lastEnd) / contents.size() * 100);
+  }
+}
+
 TEST(TitleImage, AFileThatCannotBeReadIsUnreadableWithTheSystemsReason) {
   TempDir dir;
   RecordingPanel panel;

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstddef>
+
+namespace marvek {
+
+// The first CR or LF in [p, end), or end. Adds the number of "{" and "}" before it to `braces`:
+// a usual title line holds just the four of its frame fields, and a text without braces needs
+// no further look.
+const char* FindLineEnd(const char* p, const char* end, std::size_t& braces);
+
+}  // namespace marvek
