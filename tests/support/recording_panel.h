@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -11,28 +12,29 @@ namespace marvek::testing {
 // An OperatorPanel that remembers everything it was asked to do, in order.
 class RecordingPanel : public OperatorPanel {
  public:
-  enum class Kind { Status, Progress, InputsEnabled, Beep, ProcessEvents };
+  enum class Kind { Status, Progress, InputsEnabled, Beep };
   struct Event {
-    Kind kind;
+    Kind kind = Kind::Status;
     std::string text;      // Status
     float percent = 0;     // Progress
     bool enabled = false;  // InputsEnabled
+    std::chrono::steady_clock::time_point at = std::chrono::steady_clock::now();
   };
 
   void AddStatus(const std::string& text) override {
-    events.push_back({Kind::Status, text, 0, false});
+    Record(Kind::Status).text = text;
     statuses.push_back(text);
   }
   void SetProgress(float percent) override {
-    events.push_back({Kind::Progress, {}, percent, false});
+    Record(Kind::Progress).percent = percent;
     progress.push_back(percent);
   }
   void SetInputsEnabled(bool enabled) override {
-    events.push_back({Kind::InputsEnabled, {}, 0, enabled});
+    Record(Kind::InputsEnabled).enabled = enabled;
     inputsEnabled = enabled;
   }
   void Beep() override {
-    events.push_back({Kind::Beep, {}, 0, false});
+    Record(Kind::Beep);
     ++beeps;
   }
   void ProcessEvents() override {
@@ -50,6 +52,14 @@ class RecordingPanel : public OperatorPanel {
     return lines;
   }
 
+  // When the status line `text` was added; the epoch when it never was.
+  std::chrono::steady_clock::time_point TimeOf(const std::string& text) const {
+    for (const Event& e : events) {
+      if (e.kind == Kind::Status && e.text == text) return e.at;
+    }
+    return {};
+  }
+
   std::vector<Event> events;
   std::vector<std::string> statuses;
   std::vector<float> progress;
@@ -57,6 +67,13 @@ class RecordingPanel : public OperatorPanel {
   int beeps = 0;
   long processEventsCalls = 0;
   std::function<void()> onProcessEvents;
+
+ private:
+  Event& Record(Kind kind) {
+    events.emplace_back();
+    events.back().kind = kind;
+    return events.back();
+  }
 };
 
 }  // namespace marvek::testing

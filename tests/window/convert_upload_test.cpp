@@ -1,0 +1,211 @@
+#include "window/convert_upload.h"
+
+#include <gtest/gtest.h>
+
+#include "convert/title_image.h"
+#include "support/recording_panel.h"
+#include "support/temp_dir.h"
+#include "title_display_sim/title_display_sim.h"
+#include "upload/serial_link.h"
+
+namespace marvek {
+namespace {
+
+using namespace std::chrono_literals;
+using Strings = std::vector<std::string>;
+using sim::SimOptions;
+using sim::TitleDisplaySim;
+using testing::RecordingPanel;
+using testing::TempDir;
+using Kind = RecordingPanel::Kind;
+
+// Two titles with Central European letters, CR LF after each.
+const std::string kTitles =
+    "{100}{250}\xE8"
+    "a\x9A"
+    "a\r\n{300}{400}Dobro ve\xE8"
+    "e|\xD0"
+    "ak\r\n";
+
+struct Station {
+  explicit Station(SimOptions options = {}) : display(std::move(options)) {
+    const auto failed = display.Start();
+    EXPECT_FALSE(failed.has_value()) << *failed;
+  }
+  void Press(const std::string& file, CharMode mode = CharMode::DeviceCodes,
+             const std::string& speed = "115200") {
+    ConvertUpload(file, mode, display.PortPath(), speed, panel);
+  }
+
+  TitleDisplaySim display;
+  RecordingPanel panel;
+  TempDir dir;
+};
+
+// The image the display must end up holding for `titles`.
+ByteString ExpectedImage(const std::string& titles, CharMode mode) {
+  RecordingPanel quiet;
+  ByteString image = ConvertTitleBytes(titles, mode, quiet).image;
+  PadTitleImage(image);
+  return image;
+}
+
+// Every run starts by disabling the inputs and ends with the bar at 0 and the inputs enabled.
+void ExpectFramedByInputs(const RecordingPanel& panel) {
+  ASSERT_GE(panel.events.size(), 3u);
+  EXPECT_EQ(panel.events.front().kind, Kind::InputsEnabled);
+  EXPECT_FALSE(panel.events.front().enabled);
+  const auto& last = panel.events.back();
+  const auto& beforeLast = panel.events[panel.events.size() - 2];
+  EXPECT_EQ(last.kind, Kind::InputsEnabled);
+  EXPECT_TRUE(last.enabled);
+  EXPECT_EQ(beforeLast.kind, Kind::Progress);
+  EXPECT_EQ(beforeLast.percent, 0.0f);
+}
+
+TEST(ConvertUpload, ASuccessfulRunReportsEachStageAndLoadsTheExactImage) {
+  Station run;
+  const std::string file = run.dir.Write("film.sub", kTitles);
+  const auto start = std::chrono::steady_clock::now();
+  run.Press(file, CharMode::PlainLetters);
+
+  EXPECT_EQ(run.panel.StatusesAndBeeps(),
+            (Strings{"Converting " + file, "<beep>", "File successfull converted.", "Uploading...",
+                     "<beep>", "File successfull uploaded.", "Finised."}));
+  EXPECT_EQ(run.display.Image(), ExpectedImage(kTitles, CharMode::PlainLetters));
+  ExpectFramedByInputs(run.panel);
+  // The half-second pause comes before the file is read, and the window is served meanwhile.
+  EXPECT_GE(run.panel.TimeOf("File successfull converted.") - start, 500ms);
+  EXPECT_GT(run.panel.processEventsCalls, 0);
+
+  // The bar follows the conversion, drops to 0, follows the upload to 100, and ends at 0.
+  const std::vector<float>& p = run.panel.progress;
+  const std::size_t blocks = run.display.Image().size() / 16;
+  ASSERT_EQ(p.size(), 2 + 1 + blocks + 1);
+  EXPECT_LT(p[0], p[1]);
+  EXPECT_FLOAT_EQ(p[1], (kTitles.size() - 2.0f) / kTitles.size() * 100);
+  EXPECT_EQ(p[2], 0.0f);
+  EXPECT_EQ(p[3], 100.0f / blocks);
+  EXPECT_EQ(p[2 + blocks], 100.0f);
+  EXPECT_EQ(p.back(), 0.0f);
+
+  // A second press piles its messages below the first run's.
+  run.display.TakeUpload();
+  run.Press(file);
+  ASSERT_EQ(run.panel.statuses.size(), 10u);
+  EXPECT_EQ(run.panel.statuses[4], "Finised.");
+  EXPECT_EQ(run.panel.statuses[5], "Converting " + file);
+  EXPECT_EQ(run.panel.statuses[9], "Finised.");
+  EXPECT_EQ(run.display.Image(), ExpectedImage(kTitles, CharMode::DeviceCodes));
+}
+
+TEST(ConvertUpload, NothingIsReadOrSentWithoutAFileOrWithABadOne) {
+  Station run;
+  run.Press("");
+  EXPECT_EQ(run.panel.StatusesAndBeeps(), Strings{"File not selected !"});
+  ExpectFramedByInputs(run.panel);
+
+  // While the port is held by someone else the command could not open it: the messages show
+  // that it never tried.
+  SerialLink holder;
+  ASSERT_TRUE(holder.Open(FromOperatorChoice(run.display.PortPath(), "9600")));
+
+  const std::string layout = run.dir.Write("layout.sub", "{1}{2}a\r\n{3}4}b\r\n{5}{6}c\r\n");
+  RecordingPanel badLayout;
+  ConvertUpload(layout, CharMode::DeviceCodes, run.display.PortPath(), "9600", badLayout);
+  EXPECT_EQ(badLayout.StatusesAndBeeps(),
+            (Strings{"Converting " + layout, layout + " is incorrect for converting.",
+                     "Converting aborted !"}));
+  ExpectFramedByInputs(badLayout);
+
+  const std::string number = run.dir.Write("number.sub", "{1}{2}a\r\n{3}{4x}b\r\n");
+  RecordingPanel badNumber;
+  ConvertUpload(number, CharMode::DeviceCodes, run.display.PortPath(), "9600", badNumber);
+  EXPECT_EQ(badNumber.StatusesAndBeeps(),
+            (Strings{"Converting " + number, number + " is incorrect for converting.",
+                     "Line 2: end frame \"4x\" is not a number", "Converting aborted !"}));
+
+  const std::string missing = (run.dir.path() / "gone.sub").string();
+  RecordingPanel unreadable;
+  ConvertUpload(missing, CharMode::DeviceCodes, run.display.PortPath(), "9600", unreadable);
+  EXPECT_EQ(
+      unreadable.StatusesAndBeeps(),
+      (Strings{"Converting " + missing, missing + " cannot be read: No such file or directory",
+               "Converting aborted !"}));
+  ExpectFramedByInputs(unreadable);
+  EXPECT_EQ(run.display.FrameCount(), 0u);
+}
+
+TEST(ConvertUpload, APortThatCannotBeUsedIsNamedWithItsReason) {
+  Station run;
+  const std::string file = run.dir.Write("film.sub", kTitles);
+  const Strings converted{"Converting " + file, "<beep>", "File successfull converted."};
+  const auto expect = [&](const std::string& port, const std::string& speed,
+                          const std::string& why) {
+    RecordingPanel panel;
+    ConvertUpload(file, CharMode::DeviceCodes, port, speed, panel);
+    Strings lines = converted;
+    lines.insert(lines.end(), {why, "Upload aborted !", "<beep>"});
+    EXPECT_EQ(panel.StatusesAndBeeps(), lines);
+    ExpectFramedByInputs(panel);
+  };
+  expect("Com0", "9600", FromOperatorChoice("Com0", "9600").problem);
+  expect(run.display.PortPath(), "fast", FromOperatorChoice("Com1", "fast").problem);
+  expect("/dev/marvek-no-such-port", "9600",
+         "Port /dev/marvek-no-such-port cannot be opened: No such file or directory");
+  {
+    SerialLink holder;
+    ASSERT_TRUE(holder.Open(FromOperatorChoice(run.display.PortPath(), "9600")));
+    expect(run.display.PortPath(), "9600",
+           "Port " + run.display.PortPath() + " cannot be opened: in use by another program");
+  }
+  EXPECT_EQ(run.display.FrameCount(), 0u);
+}
+
+TEST(ConvertUpload, ADeviceThatDoesNotAnswerAbortsTheUploadAndFreesThePort) {
+  SimOptions lowercase;
+  lowercase.reply = "ok r";  // a small r is no acknowledgement
+  Station run(lowercase);
+  const std::string file = run.dir.Write("film.sub", kTitles);
+  const auto start = std::chrono::steady_clock::now();
+  run.Press(file);
+
+  EXPECT_EQ(run.panel.StatusesAndBeeps(),
+            (Strings{"Converting " + file, "<beep>", "File successfull converted.", "Uploading...",
+                     "MCU not conected or serial frame wrong ! ", "Upload aborted !", "<beep>"}));
+  EXPECT_GE(run.panel.TimeOf("Upload aborted !") - start, 3500ms);
+  EXPECT_EQ(run.display.FrameCount(), 1u);
+  ExpectFramedByInputs(run.panel);
+  SerialLink next;  // the port was closed: the next press can open it
+  EXPECT_TRUE(next.Open(FromOperatorChoice(run.display.PortPath(), "9600")));
+}
+
+TEST(ConvertUpload, ADeviceThatGoesAwayMidUploadIsASerialPortError) {
+  SimOptions unplug;
+  unplug.hangupAfter = 1;
+  Station run(unplug);
+  const std::string file =
+      run.dir.Write("film.sub", std::string("\xEF\xBB\xBF") + "{1}{2}\xC4\x8D\r\n");
+  run.Press(file);
+  EXPECT_EQ(run.panel.StatusesAndBeeps(),
+            (Strings{"Converting " + file, "<beep>", "File successfull converted.",
+                     "Title file read as UTF-8.", "Uploading...",
+                     "Serial port error: the device is gone (Input/output error)",
+                     "Upload aborted !", "<beep>"}));
+  ExpectFramedByInputs(run.panel);
+}
+
+TEST(PauseProg, WaitsItsTimeWhileServingTheWindow) {
+  RecordingPanel panel;
+  const auto start = std::chrono::steady_clock::now();
+  PauseProg(0.2f, panel);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, 200ms);
+  EXPECT_GT(panel.processEventsCalls, 1);
+  // A pause of nothing returns at once, having served nothing.
+  RecordingPanel none;
+  PauseProg(0, none);
+  EXPECT_EQ(none.processEventsCalls, 0);
+}
+
+}  // namespace
+}  // namespace marvek

@@ -1,0 +1,330 @@
+#include "title_display_sim/title_display_sim.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <system_error>
+#include <utility>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <stdlib.h>
+#include <sys/eventfd.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "shared/system_reason.h"
+
+namespace marvek::sim {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void CloseIfOpen(int& fd) {
+  if (fd >= 0) ::close(fd);
+  fd = -1;
+}
+
+std::string Failed(const char* what) {
+  return std::string(what) + ": " + SystemReason(errno);
+}
+
+// No echo, no line editing, no character translation on either side: the display sees the
+// bytes the tool writes and the tool sees the reply as sent, from the first byte on.
+bool MakeRaw(int fd) {
+  termios settings{};
+  if (::tcgetattr(fd, &settings) != 0) return false;
+  ::cfmakeraw(&settings);
+  return ::tcsetattr(fd, TCSANOW, &settings) == 0;
+}
+
+bool SetFlags(int fd, bool nonBlocking) {
+  if (::fcntl(fd, F_SETFD, FD_CLOEXEC) != 0) return false;
+  if (!nonBlocking) return true;
+  const int flags = ::fcntl(fd, F_GETFL);
+  return flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
+}
+
+// Milliseconds until `due`, rounded up so that poll() never wakes before it.
+int MillisecondsUntil(Clock::time_point due) {
+  const auto left = due - Clock::now();
+  if (left <= Clock::duration::zero()) return 0;
+  const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+  return ms > 60'000 ? 60'000 : static_cast<int>(ms);
+}
+
+}  // namespace
+
+TitleDisplaySim::TitleDisplaySim(SimOptions options) : options_(std::move(options)) {}
+
+TitleDisplaySim::~TitleDisplaySim() {
+  Stop();
+}
+
+std::optional<std::string> TitleDisplaySim::Start() {
+  std::lock_guard life(lifecycle_);
+  std::unique_lock lock(mutex_);
+  if (started_) return "the display was already started";
+
+  int master = -1;
+  int slave = -1;
+  if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
+    return Failed("cannot open a pseudo-terminal");
+  }
+  std::string error;
+  std::array<char, 128> name{};
+  if (!MakeRaw(slave) || !MakeRaw(master)) {
+    error = Failed("cannot put the pseudo-terminal in raw mode");
+  } else if (!SetFlags(master, true) || !SetFlags(slave, false)) {
+    error = Failed("cannot set up the pseudo-terminal");
+  } else if (::ptsname_r(master, name.data(), name.size()) != 0) {
+    error = Failed("cannot name the pseudo-terminal");
+  } else if ((wake_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) < 0) {
+    error = Failed("cannot create an event descriptor");
+  }
+  if (!error.empty()) {
+    CloseIfOpen(master);
+    CloseIfOpen(slave);
+    return error;
+  }
+  master_ = master;
+  slave_ = slave;
+  portPath_ = name.data();
+  started_ = true;
+
+  if (options_.hangupAfter == 0) {
+    CloseDisplaySide();
+    return std::nullopt;
+  }
+  serving_ = true;
+  try {
+    thread_ = std::thread([this] { Serve(); });
+  } catch (const std::system_error& e) {
+    serving_ = false;
+    CloseDisplaySide();
+    return std::string("cannot start the display's thread: ") + e.what();
+  }
+  return std::nullopt;
+}
+
+void TitleDisplaySim::Stop() {
+  std::lock_guard life(lifecycle_);
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
+  Wake();
+  if (thread_.joinable()) thread_.join();
+  std::lock_guard lock(mutex_);
+  CloseIfOpen(master_);
+  CloseIfOpen(slave_);
+  CloseIfOpen(wake_);
+}
+
+void TitleDisplaySim::Wake() {
+  // The descriptor is closed only after the serving thread has ended.
+  const std::uint64_t one = 1;
+  if (wake_ >= 0) {
+    [[maybe_unused]] const auto written = ::write(wake_, &one, sizeof one);
+  }
+}
+
+void TitleDisplaySim::Serve() {
+  std::array<char, 4096> buffer;
+  for (;;) {
+    {
+      std::lock_guard lock(mutex_);
+      if (hangUpRequested_ && !hungUp_) {
+        CloseDisplaySide();
+        changed_.notify_all();
+      }
+      if (stopping_ || hungUp_) break;
+    }
+    // Only this thread changes `master_` while it runs, so it reads it without the lock.
+    int timeout = -1;
+    short masterEvents = POLLIN;
+    if (!replies_.empty()) {
+      timeout = MillisecondsUntil(replies_.front().due);
+      if (timeout == 0) {
+        masterEvents |= POLLOUT;  // due: wait for room to write it
+        timeout = -1;
+      }
+    }
+    pollfd fds[2] = {{wake_, POLLIN, 0}, {master_, masterEvents, 0}};
+    if (::poll(fds, 2, timeout) < 0) {
+      if (errno == EINTR) continue;
+      std::lock_guard lock(mutex_);
+      CloseDisplaySide();
+      break;
+    }
+    if (fds[0].revents & POLLIN) {
+      std::uint64_t count;
+      [[maybe_unused]] const auto read = ::read(wake_, &count, sizeof count);
+    }
+    if (fds[1].revents & POLLIN) {
+      const ssize_t n = ::read(master_, buffer.data(), buffer.size());
+      if (n > 0) {
+        Receive(buffer.data(), static_cast<std::size_t>(n));
+      } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+        std::lock_guard lock(mutex_);
+        CloseDisplaySide();
+        break;
+      }
+    } else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+      // Cannot happen while the display holds its own slave descriptor; stop rather than spin.
+      std::lock_guard lock(mutex_);
+      CloseDisplaySide();
+      break;
+    }
+    if (master_ >= 0) WriteDueReplies();
+  }
+  std::lock_guard lock(mutex_);
+  serving_ = false;
+  changed_.notify_all();
+}
+
+void TitleDisplaySim::Receive(const char* bytes, std::size_t length) {
+  std::lock_guard lock(mutex_);
+  received_.append(bytes, length);
+  bool completed = false;
+  for (std::size_t i = 0; i < length && !hungUp_; ++i) {
+    partial_.push_back(bytes[i]);
+    if (partial_.size() == kFrameSize) {
+      FrameComplete(partial_);
+      partial_.clear();
+      completed = true;
+    }
+  }
+  if (completed) changed_.notify_all();
+}
+
+void TitleDisplaySim::FrameComplete(const ByteString& frame) {
+  upload_.frames.push_back(frame);
+  ++totalFrames_;
+  const bool good = frame[0] == kFrameStart;
+  if (good) {
+    upload_.image.append(frame, 1, kFrameSize - 1);
+  } else {
+    char first[8];
+    std::snprintf(first, sizeof first, "0x%02X", static_cast<unsigned char>(frame[0]));
+    upload_.problems.push_back("frame " + std::to_string(upload_.frames.size()) + " begins with " +
+                               first + " instead of \"L\"; not answered");
+  }
+  if (options_.hangupAfter >= 0 && totalFrames_ >= static_cast<std::size_t>(options_.hangupAfter)) {
+    CloseDisplaySide();
+    return;
+  }
+  if (!good || options_.silent) return;
+  if (options_.answer >= 0 && answered_ >= static_cast<std::size_t>(options_.answer)) return;
+  ++answered_;
+
+  // Replies go out in the order of their frames, even when a delay or a split is still running.
+  auto due = Clock::now() + options_.delay;
+  if (!replies_.empty() && replies_.back().due > due) due = replies_.back().due;
+  if (!options_.split) {
+    if (!options_.reply.empty()) replies_.push_back({due, options_.reply});
+    return;
+  }
+  for (std::size_t i = 0; i < options_.reply.size(); ++i) {
+    const auto gaps = static_cast<std::chrono::milliseconds::rep>(i);
+    replies_.push_back({due + gaps * options_.splitGap, ByteString(1, options_.reply[i])});
+  }
+}
+
+void TitleDisplaySim::WriteDueReplies() {
+  const auto now = Clock::now();
+  while (!replies_.empty() && replies_.front().due <= now) {
+    ByteString& bytes = replies_.front().bytes;
+    const ssize_t n = ::write(master_, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      if (errno != EAGAIN) replies_.clear();  // the line is gone; nobody is left to read them
+      return;
+    }
+    bytes.erase(0, static_cast<std::size_t>(n));
+    if (bytes.empty()) replies_.pop_front();
+  }
+}
+
+void TitleDisplaySim::CloseDisplaySide() {
+  CloseIfOpen(master_);
+  CloseIfOpen(slave_);
+  replies_.clear();
+  hungUp_ = true;
+}
+
+std::string TitleDisplaySim::PortPath() const {
+  std::lock_guard lock(mutex_);
+  return portPath_;
+}
+
+ByteString TitleDisplaySim::Received() const {
+  std::lock_guard lock(mutex_);
+  return received_;
+}
+
+std::vector<ByteString> TitleDisplaySim::Frames() const {
+  std::lock_guard lock(mutex_);
+  return upload_.frames;
+}
+
+ByteString TitleDisplaySim::Image() const {
+  std::lock_guard lock(mutex_);
+  return upload_.image;
+}
+
+std::vector<std::string> TitleDisplaySim::Problems() const {
+  std::lock_guard lock(mutex_);
+  return upload_.problems;
+}
+
+std::size_t TitleDisplaySim::FrameCount() const {
+  std::lock_guard lock(mutex_);
+  return upload_.frames.size();
+}
+
+std::size_t TitleDisplaySim::AnsweredFrames() const {
+  std::lock_guard lock(mutex_);
+  return answered_;
+}
+
+bool TitleDisplaySim::HungUp() const {
+  std::lock_guard lock(mutex_);
+  return hungUp_;
+}
+
+bool TitleDisplaySim::WaitForFrames(std::size_t frames, std::chrono::milliseconds timeout) const {
+  std::unique_lock lock(mutex_);
+  changed_.wait_for(lock, timeout,
+                    [&] { return upload_.frames.size() >= frames || stopping_ || hungUp_; });
+  return upload_.frames.size() >= frames;
+}
+
+Upload TitleDisplaySim::TakeUpload() {
+  std::lock_guard lock(mutex_);
+  Upload taken = std::exchange(upload_, Upload{});
+  if (!partial_.empty()) {
+    taken.problems.push_back("an unfinished frame of " + std::to_string(partial_.size()) +
+                             " bytes was dropped");
+    partial_.clear();
+  }
+  return taken;
+}
+
+void TitleDisplaySim::HangUp() {
+  std::unique_lock lock(mutex_);
+  if (hungUp_) return;
+  if (!serving_) {
+    CloseDisplaySide();
+    changed_.notify_all();
+    return;
+  }
+  hangUpRequested_ = true;
+  Wake();
+  changed_.wait(lock, [&] { return hungUp_ || !serving_; });
+}
+
+}  // namespace marvek::sim
