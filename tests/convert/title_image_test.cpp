@@ -154,6 +154,26 @@ TEST(TitleImage, FrameFieldsMustBeDecimalNumbers) {
             "Line 1: start frame \"" + std::string(24, 'x') + "...\" is not a number");
 }
 
+TEST(TitleImage, FrameNumbersOfEveryLengthAreReadExactly) {
+  // Titles 65001 frames apart from 0 up to the largest frame number: every digit count from one
+  // to ten, with and without blanks, each gap 65000 and each title one frame long.
+  std::string file;
+  std::int64_t frame = 0;
+  for (int i = 0; frame + 65001 <= kLargestFrameNumber; ++i, frame += 65001) {
+    const std::string start = std::to_string(frame), end = std::to_string(frame + 1);
+    file += i % 5 == 0 ? "{ " + start + "}{" + end + "\t}x\n" : "{" + start + "}{" + end + "}x\n";
+  }
+  auto c = ConvertFile(file);
+  ASSERT_EQ(c.result.outcome, ConversionOutcome::Converted) << c.result.reason;
+  const std::string first("\x00\x00\x00\x01x{", 6);
+  const std::string next("\xFD\xE8\x00\x01x{", 6);  // gap 65000, one frame
+  ASSERT_EQ(c.result.image.size() % 6, 0u);
+  EXPECT_EQ(c.result.image.substr(0, 6), first);
+  for (std::size_t at = 6; at < c.result.image.size(); at += 6) {
+    ASSERT_EQ(c.result.image.substr(at, 6), next) << "record " << at / 6;
+  }
+}
+
 TEST(TitleImage, OverlappingTitlesFollowOnTheDisplaysClock) {
   // The second title starts before the first has ended: it follows at once with what is left.
   auto overlap = ConvertFile("{100}{200}A\n{150}{250}B\n{300}{310}C");

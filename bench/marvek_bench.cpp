@@ -1,0 +1,131 @@
+// Measures the conversion and the upload against their targets and prints one table.
+//   marvek_bench [--json] [--runs N] [--folder DIR]
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "measurements.h"
+#include "report.h"
+#if defined(MARVEK_BENCH_WINDOW)
+#include "window_progress.h"
+#endif
+
+namespace {
+
+using marvek::bench::Row;
+
+constexpr std::size_t kFullFile = 100'000'000;
+constexpr std::size_t kProgressLines = 1'000'000;
+constexpr std::size_t kFullUpload = 20'000;
+constexpr double kWireMicroseconds =
+    1562.5;  // 17 bytes out and 1 back at 115200 bit/s, 10 bits each
+constexpr double kMb = 1e6;
+
+struct Options {
+  bool json = false;
+  int runs = 5;
+  std::string folder = (std::filesystem::temp_directory_path() / "marvek-bench").string();
+};
+
+Options Parse(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--json") {
+      options.json = true;
+    } else if (arg == "--runs" && i + 1 < argc) {
+      options.runs = std::max(5, std::atoi(argv[++i]));
+    } else if (arg == "--folder" && i + 1 < argc) {
+      options.folder = argv[++i];
+    } else {
+      std::fprintf(stderr, "usage: marvek_bench [--json] [--runs N (at least 5)] [--folder DIR]\n");
+      std::exit(2);
+    }
+  }
+  return options;
+}
+
+void Say(const Options& options, const char* what) {
+  if (!options.json) std::fprintf(stderr, "%s\n", what);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace marvek::bench;
+  const Options options = Parse(argc, argv);
+  std::vector<Row> rows;
+  const auto runs = std::to_string(options.runs);
+
+  Say(options, "Writing the title files (kept for the next run)...");
+  const std::string full = TitleFileOfBytes(options.folder, kFullFile);
+  const std::string tenth = TitleFileOfBytes(options.folder, kFullFile / 10);
+  const std::string million = TitleFileOfLines(options.folder, kProgressLines);
+
+  Say(options, "Converting...");
+  const ConversionFigures big = MeasureConversion(full, options.runs);
+  const ConversionFigures small = MeasureConversion(tenth, options.runs);
+  const double bigRate = static_cast<double>(big.fileBytes) / kMb / (big.convertMs / 1000);
+  const double smallRate = static_cast<double>(small.fileBytes) / kMb / (small.convertMs / 1000);
+  rows.push_back({"Conversion of 100 MB", bigRate, "MB/s", 0, true,
+                  "ConvertTitleFile + PadTitleImage, median of " + runs});
+  rows.push_back({"wc -l on the same file",
+                  static_cast<double>(big.fileBytes) / kMb / (big.wcMs / 1000), "MB/s", 0, true,
+                  "median of " + runs + ", process start included"});
+  rows.push_back({"Conversion time / wc -l time", big.convertMs / big.wcMs, "x", 10, true,
+                  std::to_string(big.convertMs).substr(0, 6) + " ms / " +
+                      std::to_string(big.wcMs).substr(0, 5) + " ms"});
+  const double memoryLimit =
+      static_cast<double>(big.fileBytes + big.imageBytes) / (1024.0 * 1024.0) + 32;
+  rows.push_back({"Peak memory converting 100 MB", big.peakResidentMb, "MiB", memoryLimit, true,
+                  "max RSS of a process converting once; limit file + image + 32 MiB"});
+
+#if defined(MARVEK_BENCH_WINDOW)
+  Say(options, "Converting with the window's progress bar...");
+  const std::string titles = million;
+  QuietPanel quiet;
+  const double quietMs = MeasureConversionWith(titles, quiet, options.runs);
+  const double windowMs = MeasureConversionWithWindow(titles, options.runs);
+  rows.push_back({"Progress cost: window panel / quiet panel", windowMs / quietMs, "x", 1.2, true,
+                  "1,000,000 lines, " + std::to_string(windowMs).substr(0, 6) + " ms / " +
+                      std::to_string(quietMs).substr(0, 6) + " ms"});
+#else
+  (void)million;
+#endif
+
+  Say(options, "Uploading to the simulated display...");
+  const UploadFigures upload = MeasureUpload(kFullUpload);
+  const UploadFigures shortUpload = MeasureUpload(kFullUpload / 10);
+  rows.push_back({"Upload of 20,000 blocks: median per block", upload.medianUs, "us", 100, true,
+                  std::string("beyond the wire; image ") + (upload.intact ? "intact" : "DAMAGED")});
+  rows.push_back({"Upload of 20,000 blocks: 99th percentile", upload.p99Us, "us", 100, true,
+                  "beyond the wire, pseudo-terminal at 115200"});
+  rows.push_back({"Upload time over what the line allows",
+                  upload.medianUs / kWireMicroseconds * 100, "%", 7, true,
+                  "median overhead / 1562.5 us of wire time per block"});
+
+  Say(options, "Waiting for a display that never answers...");
+  rows.push_back({"Processor time of one 3 s reply wait", MeasureIdleWait(), "s", 0.06, true,
+                  "user + system of the uploading thread"});
+
+  rows.push_back({"Scale: conversion of 10 MB", smallRate, "MB/s", 0, true, "median of " + runs});
+  rows.push_back({"Scale: cost per MB, 100 MB / 10 MB", smallRate / bigRate, "x", 1.25, true,
+                  "1.0 is linear"});
+  rows.push_back({"Scale: upload of 2,000 blocks, median", shortUpload.medianUs, "us", 0, true,
+                  std::string("image ") + (shortUpload.intact ? "intact" : "DAMAGED")});
+  rows.push_back({"Scale: cost per block, 20,000 / 2,000", upload.medianUs / shortUpload.medianUs,
+                  "x", 1.25, true, "1.0 is linear"});
+
+  const std::string machine = DescribeMachine();
+  if (options.json) {
+    PrintJson(rows, machine);
+  } else {
+    PrintTable(rows, machine);
+  }
+  bool met = upload.intact && shortUpload.intact;
+  for (const Row& row : rows) met = met && row.Met();
+  return met ? 0 : 1;
+}

@@ -1,0 +1,177 @@
+#include "measurements.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <vector>
+
+#include "convert/title_image.h"
+#include "title_display_sim/title_display_sim.h"
+#include "title_file_generator.h"
+#include "upload/block_upload.h"
+#include "upload/serial_link.h"
+
+extern char** environ;
+
+namespace marvek::bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+double Percentile(std::vector<double> values, double fraction) {
+  std::sort(values.begin(), values.end());
+  return values[static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1))];
+}
+
+template <typename Work>
+double MedianMs(int runs, Work work) {
+  std::vector<double> times;
+  for (int i = 0; i < runs; ++i) {
+    const auto start = Clock::now();
+    work();
+    times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+  }
+  return Median(times);
+}
+
+// Runs wc -l on `path` as a separate process, output discarded, and waits for it.
+void CountLines(const std::string& path) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  std::string wc = "wc", flag = "-l", file = path;
+  char* argv[] = {wc.data(), flag.data(), file.data(), nullptr};
+  pid_t child = 0;
+  if (posix_spawnp(&child, "wc", &actions, nullptr, argv, environ) == 0) {
+    int status = 0;
+    ::waitpid(child, &status, 0);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+}
+
+std::string Cached(const std::string& folder, const std::string& name, auto write) {
+  std::filesystem::create_directories(folder);
+  const std::string path = folder + "/" + name;
+  if (!std::filesystem::exists(path)) {
+    const std::string partial = path + ".partial";
+    write(partial);
+    std::filesystem::rename(partial, path);
+  }
+  return path;
+}
+
+}  // namespace
+
+std::string TitleFileOfBytes(const std::string& folder, std::size_t bytes) {
+  return Cached(folder, "titles-" + std::to_string(bytes) + "-bytes.sub",
+                [bytes](const std::string& path) { WriteTitleFile(path, bytes); });
+}
+
+std::string TitleFileOfLines(const std::string& folder, std::size_t lines) {
+  return Cached(folder, "titles-" + std::to_string(lines) + "-lines.sub",
+                [lines](const std::string& path) { WriteTitleLines(path, lines); });
+}
+
+double MeasureConversionWith(const std::string& path, OperatorPanel& panel, int runs) {
+  return MedianMs(runs, [&] {
+    ConversionResult result = ConvertTitleFile(path, CharMode::DeviceCodes, panel);
+    PadTitleImage(result.image);
+  });
+}
+
+ConversionFigures MeasureConversion(const std::string& path, int runs) {
+  ConversionFigures figures;
+  figures.fileBytes = std::filesystem::file_size(path);
+  QuietPanel quiet;
+  CountLines(path);  // brings the file into the page cache for both
+  figures.convertMs = MeasureConversionWith(path, quiet, runs);
+  figures.wcMs = MedianMs(runs, [&] { CountLines(path); });
+
+  // The peak memory of a process that only converts, measured from outside it.
+  const pid_t child = ::fork();
+  if (child == 0) {
+    QuietPanel panel;
+    ConversionResult result = ConvertTitleFile(path, CharMode::DeviceCodes, panel);
+    PadTitleImage(result.image);
+    ::_exit(result.outcome == ConversionOutcome::Converted ? 0 : 1);
+  }
+  int status = 0;
+  rusage usage{};
+  ::wait4(child, &status, 0, &usage);
+  figures.peakResidentMb = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  QuietPanel panel;
+  ConversionResult result = ConvertTitleFile(path, CharMode::DeviceCodes, panel);
+  PadTitleImage(result.image);
+  figures.imageBytes = result.image.size();
+  return figures;
+}
+
+namespace {
+
+// Notes the time of every acknowledged block.
+struct StopwatchPanel : QuietPanel {
+  void SetProgress(float) override { acknowledged.push_back(Clock::now()); }
+  std::vector<Clock::time_point> acknowledged;
+};
+
+}  // namespace
+
+UploadFigures MeasureUpload(std::size_t blocks) {
+  UploadFigures figures;
+  sim::TitleDisplaySim display;
+  if (display.Start()) return figures;
+  SerialLink link;
+  if (!link.Open(FromOperatorChoice(display.PortPath(), "115200"))) return figures;
+  ByteString image;
+  image.reserve(blocks * kBlockSize);
+  for (std::size_t i = 0; i < blocks * kBlockSize; ++i) image += static_cast<char>(i * 31 + 7);
+
+  StopwatchPanel panel;
+  panel.acknowledged.reserve(blocks);
+  const auto start = Clock::now();
+  const UploadResult result = UploadTitleImage(image, link, panel);
+  std::vector<double> perBlock;
+  auto previous = start;
+  for (const auto at : panel.acknowledged) {
+    perBlock.push_back(std::chrono::duration<double, std::micro>(at - previous).count());
+    previous = at;
+  }
+  if (perBlock.empty()) return figures;
+  figures.medianUs = Median(perBlock);
+  figures.p99Us = Percentile(perBlock, 0.99);
+  figures.intact = result.outcome == UploadOutcome::Uploaded && display.Image() == image;
+  return figures;
+}
+
+double MeasureIdleWait() {
+  sim::SimOptions silent;
+  silent.silent = true;
+  sim::TitleDisplaySim display(silent);
+  if (display.Start()) return -1;
+  SerialLink link;
+  if (!link.Open(FromOperatorChoice(display.PortPath(), "115200"))) return -1;
+  QuietPanel panel;
+  const auto cpuSeconds = [] {
+    rusage usage{};
+    ::getrusage(RUSAGE_THREAD, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  };
+  const double before = cpuSeconds();
+  UploadImage(ByteString(kBlockSize, 'x'), link, panel);
+  return cpuSeconds() - before;
+}
+
+}  // namespace marvek::bench

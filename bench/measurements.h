@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "shared/operator_panel.h"
+
+namespace marvek::bench {
+
+// A panel that does nothing: what the conversion costs by itself.
+struct QuietPanel : OperatorPanel {
+  void AddStatus(const std::string&) override {}
+  void SetProgress(float) override {}
+  void SetInputsEnabled(bool) override {}
+  void Beep() override {}
+  void ProcessEvents() override {}
+};
+
+// The title file of `bytes` bytes (or `lines` lines) in `folder`, written once and kept for the
+// next run, since the generator gives the same file every time.
+std::string TitleFileOfBytes(const std::string& folder, std::size_t bytes);
+std::string TitleFileOfLines(const std::string& folder, std::size_t lines);
+
+struct ConversionFigures {
+  double convertMs = 0;  // ConvertTitleFile + PadTitleImage, median
+  double wcMs = 0;       // wc -l on the same file, median
+  std::size_t fileBytes = 0;
+  std::size_t imageBytes = 0;
+  double peakResidentMb = 0;  // of a process that converts the file once
+};
+ConversionFigures MeasureConversion(const std::string& path, int runs);
+
+// Median milliseconds of converting `path` with `panel`.
+double MeasureConversionWith(const std::string& path, OperatorPanel& panel, int runs);
+
+struct UploadFigures {
+  double medianUs = 0;  // per block, from one acknowledgement to the next
+  double p99Us = 0;
+  bool intact = false;  // the display received exactly the image
+};
+// Uploads `blocks` blocks to the simulated display answering at once.
+UploadFigures MeasureUpload(std::size_t blocks);
+
+// Processor seconds (user + system) that the upload's thread spends during one reply time-out
+// of a display that never answers.
+double MeasureIdleWait();
+
+}  // namespace marvek::bench
