@@ -89,8 +89,13 @@ void PauseProg(float PauseTime, OperatorPanel& panel) {
   }
 }
 
-void ConvertUpload(const std::string& fileName, CharMode mode, const std::string& portText,
-                   const std::string& speedText, OperatorPanel& panel) {
+void ConvertUpload(const std::string& fileNameIn, CharMode mode, const std::string& portTextIn,
+                   const std::string& speedTextIn, OperatorPanel& panel) {
+  // The window handles events while the command runs; whatever they change, the command goes
+  // on with the choices it was started with.
+  const std::string fileName = fileNameIn;
+  const std::string portText = portTextIn;
+  const std::string speedText = speedTextIn;
   panel.SetInputsEnabled(false);
   if (fileName.empty()) {
     panel.AddStatus(status::kFileNotSelected);

@@ -1,0 +1,165 @@
+#include "window/form1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QLayout>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <algorithm>
+#include <cstdlib>
+
+#include "upload/serial_link.h"
+#include "window/about_box.h"
+#include "window/convert_upload.h"
+#include "window/status_messages.h"
+
+namespace marvek {
+namespace {
+
+// Leaves the program from inside a running command, without unwinding through it: the ports it
+// holds are given back first, so another program can open them straight away.
+[[noreturn]] void EndAtOnce() {
+  ReleaseOpenPorts();
+  std::_Exit(0);
+}
+
+// Adds `items` to an editable box without choosing one of them: the box keeps showing its text.
+void AddItemsKeepingText(QComboBox* box, const QStringList& items) {
+  const QString text = box->currentText();
+  box->addItems(items);
+  box->setCurrentIndex(-1);
+  box->setEditText(text);
+}
+
+}  // namespace
+
+Form1::Form1() : Form1(std::make_unique<DialogTitleFileChooser>()) {}
+
+Form1::Form1(std::unique_ptr<TitleFileChooser> chooser) : chooser_(std::move(chooser)) {
+  setWindowTitle(QStringLiteral("Marvek Converter/Uploader v" MARVEK_VERSION));
+  auto* client = new QWidget(this);
+  client->setObjectName(QStringLiteral("Form1Client"));
+  c_ = LayOutForm1(client);
+  setCentralWidget(client);
+  AddMenus();
+  // The window is as large as the menu bar and the client area together, and no larger.
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+  connect(c_.Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+  Form_Load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::AddMenus() {
+  // The menu stays in the window on every desktop, where the client area is laid out under it.
+  menuBar()->setNativeMenuBar(false);
+  QMenu* fajl = menuBar()->addMenu(QStringLiteral("&File"));
+  fajl->setObjectName(QStringLiteral("Fajl"));
+  QAction* otvori = fajl->addAction(QStringLiteral("&Open Tittle file ..."));
+  otvori->setObjectName(QStringLiteral("Otvori"));
+  fajl->addSeparator()->setObjectName(QStringLiteral("ExitBar"));
+  QAction* izlaz = fajl->addAction(QStringLiteral("E&xit"));
+  izlaz->setObjectName(QStringLiteral("FajlIzlaz"));
+  QAction* oProgramu = menuBar()->addAction(QStringLiteral("&About"));
+  oProgramu->setObjectName(QStringLiteral("O_programu"));
+
+  connect(otvori, &QAction::triggered, this, &Form1::Otvori_Click);
+  connect(izlaz, &QAction::triggered, this, &Form1::FajlIzlaz_Click);
+  connect(oProgramu, &QAction::triggered, this, &Form1::O_programu_Click);
+}
+
+void Form1::Form_Load() {
+  LoadPropertySettings();
+  c_.Option2->setChecked(true);
+  ResetStatusList();
+}
+
+void Form1::LoadPropertySettings() {
+  AddItemsKeepingText(c_.cboPort, {QStringLiteral("Com1"), QStringLiteral("Com2")});
+  AddItemsKeepingText(c_.cboSpeed,
+                      {QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400"),
+                       QStringLiteral("57600"), QStringLiteral("115200")});
+}
+
+void Form1::ResetStatusList() {
+  c_.List1->clear();
+  AddStatus(status::kReady);
+}
+
+void Form1::AddStatus(const std::string& text) {
+  c_.List1->addItem(QString::fromStdString(text));
+}
+
+void Form1::SetProgress(float percent) {
+  // Called after every line of a file of perhaps millions: only a change of the whole percent
+  // on show costs anything more than a comparison.
+  const int shown = static_cast<int>(std::clamp(percent, 0.0f, 100.0f) + 0.5f);
+  if (shown == shownProgress_) return;
+  shownProgress_ = shown;
+  QProgressBar* bar = c_.ProgressBar1;
+  // The command may not hand control back for a long while, so the bar is painted now, once:
+  // setValue() alone would paint only the larger steps, and repaint() after it would paint
+  // those twice.
+  bar->setUpdatesEnabled(false);
+  bar->setValue(shown);
+  bar->setUpdatesEnabled(true);
+  bar->repaint();
+}
+
+void Form1::SetInputsEnabled(bool enabled) {
+  c_.Command1->setEnabled(enabled);
+  c_.Option1->setEnabled(enabled);
+  c_.Option2->setEnabled(enabled);
+  c_.cboSpeed->setEnabled(enabled);
+  c_.cboPort->setEnabled(enabled);
+}
+
+void Form1::Beep() {
+  QApplication::beep();
+}
+
+void Form1::ProcessEvents() {
+  QCoreApplication::processEvents();
+}
+
+void Form1::Command1_Click() {
+  // The command works on what was chosen when it started, even if a file is opened meanwhile.
+  const std::string fileName = fileName_;
+  const CharMode mode = c_.Option1->isChecked() ? CharMode::PlainLetters : CharMode::DeviceCodes;
+  const std::string portText = QFile::encodeName(c_.cboPort->currentText()).toStdString();
+  const std::string speedText = c_.cboSpeed->currentText().toStdString();
+  commandRunning_ = true;
+  ConvertUpload(fileName, mode, portText, speedText, *this);
+  commandRunning_ = false;
+}
+
+void Form1::Otvori_Click() {
+  fileName_.clear();
+  ResetStatusList();
+  const QString chosen = chooser_->ChooseTitleFile(this);
+  if (chosen.isEmpty()) return;
+  fileName_ = QFile::encodeName(chosen).toStdString();
+  AddStatus(status::kSelected + fileName_);
+}
+
+void Form1::FajlIzlaz_Click() {
+  close();
+}
+
+void Form1::O_programu_Click() {
+  ShowAboutBox(this);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  if (commandRunning_) EndAtOnce();
+  event->accept();
+}
+
+}  // namespace marvek

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+#include <string>
+
+#include "shared/operator_panel.h"
+#include "window/form1_layout.h"
+#include "window/title_file_chooser.h"
+
+class QCloseEvent;
+
+namespace marvek {
+
+// The main window: the status list, the progress bar, the Convert/Upload command with its
+// character mode, and the serial port. It is the operator panel the command reports to.
+class Form1 : public QMainWindow, public OperatorPanel {
+  Q_OBJECT
+
+ public:
+  // Asks for title files with the open dialog.
+  Form1();
+  explicit Form1(std::unique_ptr<TitleFileChooser> chooser);
+  ~Form1() override;
+
+  // The status list grows at the bottom; new lines are neither selected nor scrolled to.
+  void AddStatus(const std::string& text) override;
+  // Repaints the bar at once, and only when the whole percent it shows changes.
+  void SetProgress(float percent) override;
+  void SetInputsEnabled(bool enabled) override;
+  void Beep() override;
+  void ProcessEvents() override;
+
+ protected:
+  // Ends the program at once while a command runs (see EndAtOnce).
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void Form_Load();
+  void LoadPropertySettings();
+  void ResetStatusList();
+  void AddMenus();
+
+  void Command1_Click();
+  void Otvori_Click();
+  void FajlIzlaz_Click();
+  void O_programu_Click();
+
+  std::unique_ptr<TitleFileChooser> chooser_;
+  Form1Controls c_;
+  std::string fileName_;  // the chosen title file in the local 8-bit encoding; empty for none
+  bool commandRunning_ = false;
+  int shownProgress_ = 0;  // the value of ProgressBar1, kept here to compare without a call
+};
+
+}  // namespace marvek

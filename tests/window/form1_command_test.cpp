@@ -1,0 +1,223 @@
+// Convert/Upload and File > Open driven through the window's own controls.
+#include <sys/ioctl.h>
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <cstdlib>
+#include <optional>
+
+#include "convert/title_image.h"
+#include "form1_probe.h"
+#include "scripted_chooser.h"
+#include "support/pty_pair.h"
+#include "support/recording_panel.h"
+#include "support/temp_dir.h"
+#include "upload/serial_link.h"
+#include "window/form1.h"
+
+#include "answering_device.h"
+
+namespace marvek {
+namespace {
+
+using testing::Entries;
+using testing::Find;
+using testing::ScriptedChooser;
+
+// Two titles in Windows-1250, with letters that the two character modes send differently.
+constexpr std::string_view kTitles =
+    "{0}{50}\xE8"
+    "arobnjak\r\n"
+    "{60}{120}\x9E"
+    "a\x9E"
+    "a \xF0"
+    "ak\r\n";
+
+const char* const kInputs[] = {"Command1", "Option1", "Option2", "cboPort", "cboSpeed"};
+
+// The window with a chooser the test answers, shown on the offscreen screen.
+class Form1Command : public ::testing::Test {
+ protected:
+  Form1Command() : chooser(new ScriptedChooser), form(std::unique_ptr<ScriptedChooser>(chooser)) {
+    form.show();
+  }
+
+  void Open(const QString& answer) {
+    chooser->Answer(answer);
+    Find<QAction>(form, "Otvori")->trigger();
+  }
+  void Press() { QTest::mouseClick(Find<QPushButton>(form, "Command1"), Qt::LeftButton); }
+  QStringList Status() const { return Entries(Find<QListWidget>(form, "List1")); }
+  std::vector<bool> InputsEnabled() const {
+    std::vector<bool> enabled;
+    for (const char* input : kInputs) enabled.push_back(Find<QWidget>(form, input)->isEnabled());
+    return enabled;
+  }
+  // Replaces the text of an editable box by typing.
+  void Type(const char* box, const std::string& text) {
+    QLineEdit* edit = Find<QComboBox>(form, box)->lineEdit();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, QString::fromStdString(text));
+  }
+
+  ScriptedChooser* chooser;  // owned by the form
+  Form1 form;
+  testing::TempDir dir;
+};
+
+TEST_F(Form1Command, WithNoFileSaysSoAndLeavesTheInputsEnabled) {
+  Press();
+  EXPECT_EQ(Status(), (QStringList{"Ready...", "File not selected !"}));
+  EXPECT_EQ(InputsEnabled(), std::vector<bool>(5, true));
+  EXPECT_EQ(Find<QProgressBar>(form, "ProgressBar1")->value(), 0);
+}
+
+TEST_F(Form1Command, OpenKeepsAnyNameAndACancelForgetsTheEarlierFile) {
+  const QString chosen = QString::fromStdString(dir.Write("titles.txt", kTitles));
+  Open(chosen);
+  EXPECT_EQ(Status(), (QStringList{"Ready...", "Selected " + chosen}));
+
+  // Choosing neither opens nor checks the file.
+  Open("/nowhere/film.srt");
+  EXPECT_EQ(Status(), (QStringList{"Ready...", "Selected /nowhere/film.srt"}));
+
+  Open(QString());
+  EXPECT_EQ(Status(), QStringList{"Ready..."});
+  Press();
+  EXPECT_EQ(Status(), (QStringList{"Ready...", "File not selected !"}));
+  EXPECT_EQ(chooser->asked(), 3);
+}
+
+// The image the display should receive for kTitles in `mode`.
+ByteString ExpectedImage(CharMode mode) {
+  testing::RecordingPanel quiet;
+  ByteString image = ConvertTitleBytes(kTitles, mode, quiet).image;
+  PadTitleImage(image);
+  return image;
+}
+
+TEST_F(Form1Command, ConvertsAndUploadsToATypedPortWithThePickedSpeedAndMode) {
+  testing::PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  const std::string file = dir.Write("titles.txt", kTitles);
+  Open(QString::fromStdString(file));
+  Type("cboPort", pty.path());
+  Find<QComboBox>(form, "cboSpeed")->setCurrentIndex(1);  // 19200
+
+  for (const CharMode mode : {CharMode::DeviceCodes, CharMode::PlainLetters}) {
+    SCOPED_TRACE(mode == CharMode::DeviceCodes ? "device codes" : "plain letters");
+    if (mode == CharMode::PlainLetters) {
+      QTest::mouseClick(Find<QRadioButton>(form, "Option1"), Qt::LeftButton);
+      Open(QString::fromStdString(file));
+    }
+    testing::AnsweringDevice device(pty.master());
+
+    // Inside the run: the inputs while events are handled, the port's speed once it is open.
+    std::vector<bool> enabledDuringRun;
+    QTimer::singleShot(0, &form, [&] { enabledDuringRun = InputsEnabled(); });
+    speed_t speedDuringUpload = 0;
+    const auto watch = QObject::connect(Find<QListWidget>(form, "List1")->model(),
+                                        &QAbstractItemModel::rowsInserted, &form, [&] {
+                                          if (Status().back() != "Uploading...") return;
+                                          termios tio{};
+                                          ::tcgetattr(pty.slave(), &tio);
+                                          speedDuringUpload = ::cfgetospeed(&tio);
+                                        });
+    Press();
+    QObject::disconnect(watch);
+
+    const QString path = QString::fromStdString(file);
+    EXPECT_EQ(Status(), (QStringList{"Ready...", "Selected " + path, "Converting " + path,
+                                     "File successfull converted.", "Uploading...",
+                                     "File successfull uploaded.", "Finised."}));
+    EXPECT_EQ(device.Image(), ExpectedImage(mode));
+    EXPECT_EQ(enabledDuringRun, std::vector<bool>(5, false));
+    EXPECT_EQ(speedDuringUpload, static_cast<speed_t>(B19200));
+    EXPECT_EQ(InputsEnabled(), std::vector<bool>(5, true));
+    EXPECT_EQ(Find<QProgressBar>(form, "ProgressBar1")->value(), 0);
+  }
+}
+
+TEST_F(Form1Command, OpenDuringARunLeavesTheRunWithTheFileItStartedWith) {
+  const std::string missing = (dir.path() / "gone.txt").string();
+  const QString next = QString::fromStdString(dir.Write("next.txt", kTitles));
+  Open(QString::fromStdString(missing));
+  QTimer::singleShot(0, &form, [&] { Open(next); });
+  Press();
+  const QStringList status = Status();
+  ASSERT_EQ(status.size(), 4) << status.join('\n').toStdString();
+  EXPECT_EQ(status.at(0), "Ready...");
+  EXPECT_EQ(status.at(1), "Selected " + next);
+  EXPECT_TRUE(status.at(2).startsWith(QString::fromStdString(missing) + " cannot be read: "));
+  EXPECT_EQ(status.at(3), "Converting aborted !");
+}
+
+// The death-test child runs the test again from its start, in a new process, and ends without
+// cleaning up. It makes no device or file of its own: it uses the parent's, named here.
+constexpr const char* kPortVariable = "MARVEK_FORM1_TEST_PORT";
+constexpr const char* kFileVariable = "MARVEK_FORM1_TEST_FILE";
+
+// Starts an upload to a display that never answers, and ends the window with `end` while the
+// upload waits for the answer. Returns only if the window did not end the program.
+void EndWhileWaitingForTheDisplay(const std::string& port, const std::string& file,
+                                  void (*end)(Form1&)) {
+  auto* chooser = new ScriptedChooser;
+  Form1 form{std::unique_ptr<ScriptedChooser>(chooser)};
+  form.show();
+  chooser->Answer(QString::fromStdString(file));
+  Find<QAction>(form, "Otvori")->trigger();
+  Find<QComboBox>(form, "cboPort")->setEditText(QString::fromStdString(port));
+  auto* list = Find<QListWidget>(form, "List1");
+  QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, &form, [&] {
+    // The next events are handled while the first frame waits for its answer.
+    if (Entries(list).back() == "Uploading...") QTimer::singleShot(0, &form, [&] { end(form); });
+  });
+  Find<QPushButton>(form, "Command1")->click();
+}
+
+void ExpectEndsAtOnceAndFreesThePort(void (*end)(Form1&)) {
+  std::optional<testing::PtyPair> pty;
+  std::optional<testing::TempDir> dir;
+  if (std::getenv(kPortVariable) == nullptr) {
+    pty.emplace();
+    ASSERT_TRUE(pty->ok());
+    dir.emplace();
+    ::setenv(kPortVariable, pty->path().c_str(), 1);
+    ::setenv(kFileVariable, dir->Write("titles.txt", kTitles).c_str(), 1);
+  }
+  const std::string port = std::getenv(kPortVariable);
+  const std::string file = std::getenv(kFileVariable);
+
+  EXPECT_EXIT(EndWhileWaitingForTheDisplay(port, file, end), ::testing::ExitedWithCode(0), "");
+  ::unsetenv(kPortVariable);
+  ::unsetenv(kFileVariable);
+
+  ASSERT_TRUE(pty.has_value()) << kPortVariable << " was set before the test";
+  // Exclusive use ends with the program, although the device is still held open.
+  int exclusive = -1;
+  ASSERT_EQ(::ioctl(pty->slave(), TIOCGEXCL, &exclusive), 0);
+  EXPECT_EQ(exclusive, 0);
+  SerialLink link;
+  EXPECT_TRUE(link.Open(FromOperatorChoice(port, "9600"))) << link.LastFailure();
+}
+
+TEST(Form1DeathTest, FileExitDuringAnUploadEndsAtOnceAndFreesThePort) {
+  ExpectEndsAtOnceAndFreesThePort([](Form1& form) { Find<QAction>(form, "FajlIzlaz")->trigger(); });
+}
+
+TEST(Form1DeathTest, ClosingTheWindowDuringAnUploadEndsAtOnceAndFreesThePort) {
+  ExpectEndsAtOnceAndFreesThePort([](Form1& form) { form.close(); });
+}
+
+}  // namespace
+}  // namespace marvek
