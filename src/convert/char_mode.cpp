@@ -57,13 +57,14 @@ char* WriteCharMode(std::string_view text, CharMode mode, char* to) {
   const char* const end = p + text.size();
   const auto at = [](const char* q) { return static_cast<std::uint8_t>(*q); };
   if (mode == CharMode::DeviceCodes) {
+    // Eight bytes are copied as they are, then the few above 0x7F among them are looked up.
     const auto eight = [&at](const char* from, char* into) {
       std::uint64_t word;
       std::memcpy(&word, from, 8);
-      if ((word & kHighBits) == 0) {
-        std::memcpy(into, &word, 8);
-      } else {
-        for (int i = 0; i < 8; ++i) into[i] = static_cast<char>(kTables.device[at(from + i)]);
+      std::memcpy(into, &word, 8);
+      for (std::uint64_t high = word & kHighBits; high != 0; high &= high - 1) {
+        const int i = __builtin_ctzll(high) / 8;
+        into[i] = static_cast<char>(kTables.device[at(from + i)]);
       }
     };
     if (text.size() < 8) {

@@ -57,14 +57,23 @@ LineFault CheckField(const FrameField& field, std::string_view text, const char*
   return LineFault::None;
 }
 
+// The number written by the first `count` (1 to 8) of the eight bytes in `word`, all of them
+// digits, the first in the lowest byte: three multiplications instead of a loop.
+std::uint64_t EightDigitsValue(std::uint64_t word, int count) {
+  std::uint64_t v = (word - 0x3030303030303030u) << (8 * (8 - count));
+  v = v * 10 + (v >> 8);
+  return ((v & 0x000000FF000000FFu) * 0x000F424000000064u +
+          ((v >> 16) & 0x000000FF000000FFu) * 0x0000271000000001u) >>
+         32;
+}
+
 // Reads "{digits}" at `p`, up to nine digits, advancing past the "}". False for anything else,
 // which the general scanner then handles.
 bool ReadPlainField(const char*& p, const char* end, std::int64_t& value) {
   if (p == end || *p != '{') return false;
   const char* const digits = p + 1;
-  if (end - digits >= 8) {
-    // Eight bytes at once: find the first that is no digit, and if fewer than eight digits stand
-    // before it, turn them into their number with three multiplications.
+  if (end - digits >= 10) {
+    // Eight bytes at once: the first that is no digit ends the number.
     std::uint64_t word;
     std::memcpy(&word, digits, 8);
     const std::uint64_t nibbles =
@@ -73,15 +82,22 @@ bool ReadPlainField(const char*& p, const char* end, std::int64_t& value) {
     if (notDigit != 0) {
       const int count = __builtin_ctzll(notDigit) / 8;
       if (count == 0 || digits[count] != '}') return false;
-      std::uint64_t v = (word - 0x3030303030303030u) << (8 * (8 - count));
-      v = v * 10 + (v >> 8);
-      v = ((v & 0x000000FF000000FFu) * 0x000F424000000064u +
-           ((v >> 16) & 0x000000FF000000FFu) * 0x0000271000000001u) >>
-          32;
-      value = static_cast<std::int64_t>(v);
+      value = static_cast<std::int64_t>(EightDigitsValue(word, count));
       p = digits + count + 1;
       return true;
     }
+    const std::int64_t eight = static_cast<std::int64_t>(EightDigitsValue(word, 8));
+    if (digits[8] == '}') {
+      value = eight;
+      p = digits + 9;
+      return true;
+    }
+    if (digits[8] >= '0' && digits[8] <= '9' && digits[9] == '}') {
+      value = eight * 10 + (digits[8] - '0');
+      p = digits + 10;
+      return true;
+    }
+    return false;
   }
   const char* q = digits;
   std::int64_t v = 0;

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <random>
+
+#include "convert/byte_search.h"
 #include "convert/text_encoding.h"
 #include "support/temp_dir.h"
 
@@ -63,6 +66,40 @@ TEST(LineReader, AFileReadInPiecesOfAnySizeGivesTheSameLines) {
     LineReader reader(fd, block);
     EXPECT_EQ(ReadAll(reader), expected);
     ::close(fd);
+  }
+}
+
+TEST(FindLineEnd, BothStepWidthsFindTheSameEndAndBraces) {
+  // Random bytes rich in line ends and braces, searched from every start: both widths and a
+  // plain byte loop must agree on where the line ends and on the braces before it.
+  std::mt19937 random(7);
+  const char alphabet[] = "ab{}\r\n\xE8 ";
+  std::string bytes(300, ' ');
+  for (char& c : bytes) c = alphabet[random() % (sizeof alphabet - 1)];
+  for (int spread = 0; spread < 3; ++spread) {
+    if (spread > 0) {  // fewer line ends: steps without one
+      for (char& c : bytes) {
+        if ((c == '\r' || c == '\n') && random() % 8 != 0) c = 'x';
+      }
+    }
+    for (std::size_t from = 0; from < bytes.size(); ++from) {
+      const char* p = bytes.data() + from;
+      const char* end = bytes.data() + bytes.size();
+      std::size_t expectedBraces = 0;
+      const char* expected = p;
+      for (; expected != end && *expected != '\r' && *expected != '\n'; ++expected) {
+        expectedBraces += *expected == '{' || *expected == '}';
+      }
+      std::size_t wide = 0, narrow = 0, chosen = 0;
+      if (__builtin_cpu_supports("avx2")) {
+        ASSERT_EQ(FindLineEndAvx2(p, end, wide), expected);
+        ASSERT_EQ(wide, expectedBraces);
+      }
+      ASSERT_EQ(FindLineEndSse2(p, end, narrow), expected);
+      ASSERT_EQ(FindLineEnd(p, end, chosen), expected);
+      ASSERT_EQ(narrow, expectedBraces);
+      ASSERT_EQ(chosen, expectedBraces);
+    }
   }
 }
 
