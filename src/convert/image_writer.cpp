@@ -35,7 +35,10 @@ ImageWriter::ImageWriter(ByteString& image, std::size_t expected)
 
 char* ImageWriter::Room(std::size_t bytes) {
   if (image_.size() - used_ < bytes) {
-    const std::size_t size = used_ + std::max(bytes, kGrowth);
+    // A step of kGrowth, no further than the room reserved for the expected image, and at least
+    // what is asked for: a small file costs no more than its own size.
+    const std::size_t step = std::min(used_ + kGrowth, image_.capacity());
+    const std::size_t size = std::max(used_ + bytes, step);
     if (size > image_.capacity()) image_.reserve(std::max(size, image_.capacity() * 3 / 2));
     const std::size_t old = image_.size();
     FetchPages(image_.data() + old, image_.data() + size);

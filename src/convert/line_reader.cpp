@@ -4,13 +4,15 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 
 namespace marvek {
 LineReader::LineReader(int fd, std::size_t block)
-    : fd_(fd), owned_(std::make_unique_for_overwrite<char[]>(block)), capacity_(block) {
+    : fd_(fd), capacity_(std::max<std::size_t>(block, 1)) {
+  owned_ = std::make_unique_for_overwrite<char[]>(capacity_);
   data_ = owned_.get();
 }
 

@@ -167,10 +167,12 @@ TEST_F(Form1Command, OpenDuringARunLeavesTheRunWithTheFileItStartedWith) {
 constexpr const char* kPortVariable = "MARVEK_FORM1_TEST_PORT";
 constexpr const char* kFileVariable = "MARVEK_FORM1_TEST_FILE";
 
-// Starts an upload to a display that never answers, and ends the window with `end` while the
-// upload waits for the answer. Returns only if the window did not end the program.
-void EndWhileWaitingForTheDisplay(const std::string& port, const std::string& file,
-                                  void (*end)(Form1&)) {
+// Starts an upload to a display that never answers, and ends the window with `end` at the
+// first events handled after the status line that begins with `after`: "Converting" ends it in
+// the half-second pause, "Uploading..." while the first frame waits for its answer. Returns only
+// if the window did not end the program.
+void EndWhileTheCommandRuns(const std::string& port, const std::string& file, void (*end)(Form1&),
+                            const QString& after) {
   auto* chooser = new ScriptedChooser;
   Form1 form{std::unique_ptr<ScriptedChooser>(chooser)};
   form.show();
@@ -179,13 +181,12 @@ void EndWhileWaitingForTheDisplay(const std::string& port, const std::string& fi
   Find<QComboBox>(form, "cboPort")->setEditText(QString::fromStdString(port));
   auto* list = Find<QListWidget>(form, "List1");
   QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, &form, [&] {
-    // The next events are handled while the first frame waits for its answer.
-    if (Entries(list).back() == "Uploading...") QTimer::singleShot(0, &form, [&] { end(form); });
+    if (Entries(list).back().startsWith(after)) QTimer::singleShot(0, &form, [&] { end(form); });
   });
   Find<QPushButton>(form, "Command1")->click();
 }
 
-void ExpectEndsAtOnceAndFreesThePort(void (*end)(Form1&)) {
+void ExpectEndsAtOnceAndFreesThePort(void (*end)(Form1&), const QString& after = "Uploading...") {
   std::optional<testing::PtyPair> pty;
   std::optional<testing::TempDir> dir;
   if (std::getenv(kPortVariable) == nullptr) {
@@ -198,7 +199,7 @@ void ExpectEndsAtOnceAndFreesThePort(void (*end)(Form1&)) {
   const std::string port = std::getenv(kPortVariable);
   const std::string file = std::getenv(kFileVariable);
 
-  EXPECT_EXIT(EndWhileWaitingForTheDisplay(port, file, end), ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(EndWhileTheCommandRuns(port, file, end, after), ::testing::ExitedWithCode(0), "");
   ::unsetenv(kPortVariable);
   ::unsetenv(kFileVariable);
 
@@ -213,6 +214,11 @@ void ExpectEndsAtOnceAndFreesThePort(void (*end)(Form1&)) {
 
 TEST(Form1DeathTest, FileExitDuringAnUploadEndsAtOnceAndFreesThePort) {
   ExpectEndsAtOnceAndFreesThePort([](Form1& form) { Find<QAction>(form, "FajlIzlaz")->trigger(); });
+}
+
+TEST(Form1DeathTest, FileExitDuringThePauseBeforeConvertingEndsAtOnce) {
+  ExpectEndsAtOnceAndFreesThePort([](Form1& form) { Find<QAction>(form, "FajlIzlaz")->trigger(); },
+                                  "Converting ");
 }
 
 TEST(Form1DeathTest, ClosingTheWindowDuringAnUploadEndsAtOnceAndFreesThePort) {

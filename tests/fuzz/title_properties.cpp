@@ -1,0 +1,514 @@
+#include "fuzz/title_properties.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "convert/char_mode.h"
+#include "convert/line_reader.h"
+#include "convert/text_encoding.h"
+#include "convert/title_image.h"
+#include "convert/title_line.h"
+#include "shared/operator_panel.h"
+#include "title_display_sim/image_decoder.h"
+
+namespace marvek::fuzz {
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// Keeps the first property that failed; later failures add nothing to it.
+class Verdict {
+ public:
+  bool Expect(bool holds, std::string_view what) {
+    if (!holds && failure_.empty()) failure_ = std::string(what);
+    return holds;
+  }
+  bool failed() const { return !failure_.empty(); }
+  std::string Take(std::string_view context) {
+    return failed() ? std::string(context) + ": " + failure_ : std::string();
+  }
+
+ private:
+  std::string failure_;
+};
+
+// ---- The reference: each rule written out plainly, one byte at a time. ----
+
+// The ten letters as Windows-1250 bytes, with the display's code and the plain spelling of each.
+struct Letter {
+  char windows1250, deviceCode;
+  std::string_view plain;
+};
+constexpr Letter kLetters[] = {
+    {'\xC8', '\xE0', "C"},  {'\xE8', '\xC0', "c"},   // Č č
+    {'\xC6', '\xEB', "C"},  {'\xE6', '\xE2', "c"},   // Ć ć
+    {'\x8E', '\xEC', "Z"},  {'\x9E', '\xCC', "z"},   // Ž ž
+    {'\xD0', '\xED', "Dj"}, {'\xF0', '\xE9', "dj"},  // Đ đ
+    {'\x8A', '\xEE', "S"},  {'\x9A', '\xEA', "s"},   // Š š
+};
+
+ByteString ReferenceCharMode(std::string_view text, CharMode mode) {
+  ByteString out;
+  for (const char c : text) {
+    const Letter* letter = nullptr;
+    for (const Letter& l : kLetters) letter = l.windows1250 == c ? &l : letter;
+    if (letter == nullptr) {
+      out += c;
+    } else if (mode == CharMode::DeviceCodes) {
+      out += letter->deviceCode;
+    } else {
+      out += letter->plain;
+    }
+  }
+  return out;
+}
+
+// The length of the well-formed UTF-8 sequence at `at`, after Unicode's table of well-formed
+// byte sequences, with its character in `c`; 0 when none starts there.
+std::size_t WellFormedAt(std::string_view s, std::size_t at, char32_t& c) {
+  const auto byte = [&](std::size_t k) -> unsigned {
+    return at + k < s.size() ? static_cast<unsigned char>(s[at + k]) : 0x100u;
+  };
+  const auto within = [](unsigned x, unsigned low, unsigned high) { return x >= low && x <= high; };
+  const unsigned lead = byte(0);
+  if (lead < 0x80) {
+    c = lead;
+    return 1;
+  }
+  std::size_t length = 0;
+  unsigned low = 0x80;
+  unsigned high = 0xBF;  // the range of the second byte
+  if (within(lead, 0xC2, 0xDF)) {
+    length = 2;
+  } else if (lead == 0xE0) {
+    length = 3, low = 0xA0;
+  } else if (lead == 0xED) {
+    length = 3, high = 0x9F;
+  } else if (within(lead, 0xE1, 0xEF)) {
+    length = 3;
+  } else if (lead == 0xF0) {
+    length = 4, low = 0x90;
+  } else if (lead == 0xF4) {
+    length = 4, high = 0x8F;
+  } else if (within(lead, 0xF1, 0xF3)) {
+    length = 4;
+  } else {
+    return 0;
+  }
+  if (!within(byte(1), low, high)) return 0;
+  for (std::size_t k = 2; k < length; ++k) {
+    if (!within(byte(k), 0x80, 0xBF)) return 0;
+  }
+  c = lead & (length == 2 ? 0x1Fu : length == 3 ? 0x0Fu : 0x07u);
+  for (std::size_t k = 1; k < length; ++k) c = (c << 6) | (byte(k) & 0x3Fu);
+  return length;
+}
+
+// Valid UTF-8 holding at least one character above ASCII.
+bool IsUtf8Text(std::string_view s) {
+  bool multiByte = false;
+  for (std::size_t at = 0; at < s.size();) {
+    char32_t c = 0;
+    const std::size_t length = WellFormedAt(s, at, c);
+    if (length == 0) return false;
+    multiByte |= length > 1;
+    at += length;
+  }
+  return multiByte;
+}
+
+// UTF-8 to Windows-1250: "?" for a missing letter and for each byte that starts no sequence.
+ByteString ReferenceTranscode(std::string_view s) {
+  static const auto reverse = [] {
+    std::vector<unsigned char> table(0x10000, 0);
+    for (unsigned b = 0x80; b <= 0xFF; ++b) {
+      const char32_t c = Windows1250ToUnicode(static_cast<unsigned char>(b));
+      if (c != 0) table[c] = static_cast<unsigned char>(b);
+    }
+    return table;
+  }();
+  ByteString out;
+  for (std::size_t at = 0; at < s.size();) {
+    char32_t c = 0;
+    const std::size_t length = WellFormedAt(s, at, c);
+    if (length == 0) {
+      out += '?';
+      ++at;
+    } else if (c < 0x80) {
+      out += static_cast<char>(c);
+      at += length;
+    } else {
+      out += (c < reverse.size() && reverse[c] != 0) ? static_cast<char>(reverse[c]) : '?';
+      at += length;
+    }
+  }
+  return out;
+}
+
+struct ReferenceLine {
+  std::string_view text;
+  std::size_t endLength;
+  bool last;
+};
+
+// Lines ended by CR LF, a lone CR or a lone LF; a line end at the very end opens no new line.
+std::vector<ReferenceLine> SplitLines(std::string_view bytes) {
+  std::vector<ReferenceLine> lines;
+  std::size_t from = 0;
+  while (from < bytes.size()) {
+    std::size_t at = from;
+    while (at < bytes.size() && bytes[at] != '\r' && bytes[at] != '\n') ++at;
+    std::size_t endLength = 0;
+    if (at < bytes.size()) {
+      endLength = bytes[at] == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n' ? 2 : 1;
+    }
+    lines.push_back({bytes.substr(from, at - from), endLength, false});
+    from = at + endLength;
+  }
+  if (!lines.empty()) lines.back().last = true;
+  return lines;
+}
+
+// A frame field: decimal digits with spaces or tabs around them, at most 2147483647.
+LineFault ReadFrame(std::string_view field, std::int64_t& value) {
+  const std::size_t first = field.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return LineFault::FrameNotNumber;
+  field = field.substr(first, field.find_last_not_of(" \t") - first + 1);
+  if (field.find_first_not_of("0123456789") != std::string_view::npos) {
+    return LineFault::FrameNotNumber;
+  }
+  const std::size_t significant = field.find_first_not_of('0');
+  const std::string_view digits =
+      significant == std::string_view::npos ? "0" : field.substr(significant);
+  if (digits.size() > 10 || (digits.size() == 10 && digits > "2147483647")) {
+    return LineFault::FrameTooLarge;
+  }
+  value = 0;
+  for (const char d : digits) value = value * 10 + (d - '0');
+  return LineFault::None;
+}
+
+struct ExpectedTitle {
+  std::int64_t start = 0;
+  std::int64_t end = 0;
+  ByteString text;
+};
+
+// What the conversion must give: the titles of the lines before the first bad one, and the
+// progress after each of them.
+struct Expected {
+  TextEncoding encoding = TextEncoding::Windows1250;
+  std::vector<ExpectedTitle> titles;
+  std::size_t badLine = 0;  // 0 when every line is a title
+  LineFault fault = LineFault::None;
+  std::vector<double> progress;
+};
+
+Expected Reference(std::string_view bytes, CharMode mode) {
+  Expected e;
+  std::string_view body = bytes;
+  std::size_t consumed = 0;
+  bool utf8 = false;
+  if (body.starts_with(kByteOrderMark)) {
+    utf8 = true;
+    body.remove_prefix(kByteOrderMark.size());
+    consumed = kByteOrderMark.size();
+  } else {
+    utf8 = IsUtf8Text(bytes);
+  }
+  e.encoding = utf8 ? TextEncoding::Utf8 : TextEncoding::Windows1250;
+
+  std::int64_t previousEnd = 0;  // the display's clock
+  const std::vector<ReferenceLine> lines = SplitLines(body);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const auto fail = [&](LineFault fault) {
+      e.badLine = i + 1;
+      e.fault = fault;
+      return e;
+    };
+    const auto cut = ParseTitleLine(lines[i].text);
+    if (!cut) return fail(LineFault::MissingBrace);
+    std::int64_t start = 0;
+    std::int64_t end = 0;
+    if (const LineFault f = ReadFrame(cut->start, start); f != LineFault::None) return fail(f);
+    if (const LineFault f = ReadFrame(cut->end, end); f != LineFault::None) return fail(f);
+    if (cut->text.find('{') != ByteString::npos) return fail(LineFault::TerminatorInText);
+    const std::int64_t shownFrom = start > previousEnd ? start : previousEnd;
+    const std::int64_t duration = end > shownFrom ? end - shownFrom : 0;
+    if (shownFrom - previousEnd > 65535) return fail(LineFault::GapTooLong);
+    if (duration > 65535) return fail(LineFault::DurationTooLong);
+    previousEnd = shownFrom + duration;
+
+    const ByteString text = utf8 ? ReferenceTranscode(cut->text) : cut->text;
+    e.titles.push_back({shownFrom, shownFrom + duration, ReferenceCharMode(text, mode)});
+    consumed += lines[i].text.size() + (lines[i].last ? 0 : lines[i].endLength);
+    e.progress.push_back(100.0 * static_cast<double>(consumed) / static_cast<double>(bytes.size()));
+  }
+  return e;
+}
+
+// ---- The code under test. ----
+
+class ProgressPanel : public OperatorPanel {
+ public:
+  void AddStatus(const std::string&) override {}
+  void SetProgress(float percent) override { progress.push_back(percent); }
+  void SetInputsEnabled(bool) override {}
+  void Beep() override {}
+  void ProcessEvents() override {}
+
+  std::vector<float> progress;
+};
+
+struct Run {
+  ConversionResult result;
+  std::vector<float> progress;
+};
+
+// A file in memory holding `bytes`, removed with its descriptor.
+class MemoryFile {
+ public:
+  explicit MemoryFile(std::string_view bytes) : fd_(::memfd_create("titles", MFD_CLOEXEC)) {
+    for (std::string_view rest = bytes; fd_ >= 0 && !rest.empty();) {
+      const ssize_t n = ::write(fd_, rest.data(), rest.size());
+      if (n <= 0) {
+        ::close(fd_);
+        fd_ = -1;
+        break;
+      }
+      rest.remove_prefix(static_cast<std::size_t>(n));
+    }
+  }
+  ~MemoryFile() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  MemoryFile(const MemoryFile&) = delete;
+  MemoryFile& operator=(const MemoryFile&) = delete;
+
+  int fd() const { return fd_; }
+  // A path that opens the file anew, from its start.
+  std::string path() const { return "/proc/self/fd/" + std::to_string(fd_); }
+
+ private:
+  int fd_;
+};
+
+void CheckAgainstReference(const Run& run, const Expected& e, Verdict& v) {
+  const ConversionResult& r = run.result;
+  v.Expect(r.outcome != ConversionOutcome::Unreadable, "bytes in memory were unreadable");
+  v.Expect(r.encoding == e.encoding, "the encoding differs from the reference's");
+  v.Expect(run.progress.size() == e.progress.size(),
+           "progress was not reported once after each good line");
+  for (std::size_t i = 0; i < run.progress.size() && i < e.progress.size(); ++i) {
+    v.Expect(run.progress[i] <= 100.0f, "progress went above 100");
+    v.Expect(i == 0 || run.progress[i] >= run.progress[i - 1], "progress fell");
+    const double off = run.progress[i] - e.progress[i];
+    v.Expect(off < 1e-3 && off > -1e-3, "progress is not consumed / length * 100");
+  }
+  if (v.failed()) return;
+
+  if (e.badLine != 0) {
+    v.Expect(r.outcome == ConversionOutcome::Incorrect, "a bad line was converted");
+    v.Expect(r.image.empty(), "an incorrect file left an image");
+    v.Expect(r.lineNumber == e.badLine, "the rejected line number is not the first bad line");
+    v.Expect(r.fault == e.fault, "the fault differs from the reference's");
+    v.Expect(r.reason.starts_with("Line " + std::to_string(e.badLine) + ": "),
+             "the reason does not name the line");
+    return;
+  }
+  if (!v.Expect(r.outcome == ConversionOutcome::Converted, "good lines were rejected")) return;
+  v.Expect(r.lineNumber == 0 && r.fault == LineFault::None, "a converted file names a fault");
+
+  ByteString filled = r.image;
+  PadTitleImage(filled);
+  const std::size_t fill = filled.size() - r.image.size();
+  v.Expect(!filled.empty() && filled.size() % 16 == 0, "the filled image is not whole blocks");
+  v.Expect(fill >= 1 && fill <= 16, "the fill is not 1 to 16 bytes");
+  const sim::DecodedImage decoded = sim::DecodeTitleImage(filled);
+  v.Expect(decoded.ok(), "the display cannot read the image");
+  if (!v.Expect(decoded.titles.size() == e.titles.size(), "the image holds other titles")) return;
+  for (std::size_t i = 0; i < e.titles.size(); ++i) {
+    const sim::DecodedTitle& got = decoded.titles[i];
+    v.Expect(got.start == e.titles[i].start, "a title starts at another frame");
+    v.Expect(got.end == e.titles[i].end, "a title ends at another frame");
+    v.Expect(got.text == e.titles[i].text, "a title's text differs");
+  }
+}
+
+// The same bytes read from a file must give the very same answer, progress included.
+void CheckFileAgrees(const Run& fromBytes, const Run& fromFile, Verdict& v) {
+  const ConversionResult& a = fromBytes.result;
+  const ConversionResult& b = fromFile.result;
+  v.Expect(a.outcome == b.outcome, "the file's outcome differs");
+  v.Expect(a.image == b.image, "the file's image differs");
+  v.Expect(a.encoding == b.encoding, "the file's encoding differs");
+  v.Expect(a.lineNumber == b.lineNumber && a.fault == b.fault && a.reason == b.reason,
+           "the file's rejected line differs");
+  v.Expect(fromBytes.progress == fromFile.progress, "the file's progress differs");
+}
+
+// Lines read from the file in blocks of `block` bytes are the reference's lines.
+void CheckLineReader(std::string_view bytes, int fd, std::size_t block, Verdict& v) {
+  if (!v.Expect(::lseek(fd, 0, SEEK_SET) == 0, "cannot rewind the file")) return;
+  const std::vector<ReferenceLine> expected = SplitLines(bytes);
+  LineReader reader(fd, block);
+  FileLine line;
+  std::size_t count = 0;
+  while (reader.Next(line)) {
+    if (!v.Expect(count < expected.size(), "the reader gave too many lines")) return;
+    const ReferenceLine& want = expected[count++];
+    v.Expect(line.text == want.text, "a line read in blocks differs");
+    v.Expect(line.endLength == want.endLength, "a line end read in blocks differs");
+    v.Expect(line.last == want.last, "the last line read in blocks is not marked last");
+    std::size_t braces = 0;
+    for (const char c : want.text) braces += c == '{' || c == '}';
+    v.Expect(line.braces == braces, "the braces of a line read in blocks are miscounted");
+  }
+  v.Expect(reader.error() == 0, "reading the file failed");
+  v.Expect(count == expected.size(), "the reader gave too few lines");
+}
+
+}  // namespace
+
+std::string CheckTitleLine(std::string_view line) {
+  Verdict v;
+  const auto parsed = ParseTitleLine(line);
+  const auto view = ScanTitleLine(line);
+
+  // A line is a title exactly when "{", "}", "{", "}" occur in it in this order.
+  std::size_t found = 0;
+  for (const char c : line) found += found < 4 && c == "{}{}"[found];
+  v.Expect(parsed.has_value() == (found == 4), "the four braces decide badly");
+  v.Expect(parsed.has_value() == view.has_value(), "ParseTitleLine and ScanTitleLine disagree");
+  if (!parsed || !view) return v.Take("title line");
+
+  // The views lie in the line, in order, each field fenced by its braces with nothing of its own
+  // kind before it: line = A "{" start "}" B "{" end "}" C, with no "{" in A or B and no "}" in
+  // start or end; the text is C after its first "}", or C when it has none.
+  const auto offset = [&](std::string_view part) {
+    return static_cast<std::size_t>(part.data() - line.data());
+  };
+  const auto inside = [&](std::string_view part) {
+    return part.data() >= line.data() && part.data() + part.size() <= line.data() + line.size();
+  };
+  if (!v.Expect(inside(view->start) && inside(view->end) && inside(view->text),
+                "a part points outside the line")) {
+    return v.Take("title line");
+  }
+  const std::size_t s = offset(view->start);
+  const std::size_t e = offset(view->end);
+  const std::size_t afterStart = s + view->start.size();
+  const std::size_t afterEnd = e + view->end.size();
+  if (!v.Expect(s >= 1 && afterStart < e && e >= 1 && afterEnd < line.size(),
+                "the parts are out of order")) {
+    return v.Take("title line");
+  }
+  v.Expect(line[s - 1] == '{' && line[afterStart] == '}', "the start is not fenced by braces");
+  v.Expect(line[e - 1] == '{' && line[afterEnd] == '}', "the end is not fenced by braces");
+  v.Expect(line.substr(0, s - 1).find('{') == std::string_view::npos,
+           "the start does not follow the first \"{\"");
+  v.Expect(
+      line.substr(afterStart + 1, e - 1 - (afterStart + 1)).find('{') == std::string_view::npos,
+      "the end does not follow the first \"{\" after the start");
+  v.Expect(view->start.find('}') == std::string_view::npos, "the start holds a \"}\"");
+  v.Expect(view->end.find('}') == std::string_view::npos, "the end holds a \"}\"");
+  const std::string_view rest = line.substr(afterEnd + 1);
+  const std::size_t code = rest.find('}');
+  v.Expect(view->text == (code == std::string_view::npos ? rest : rest.substr(code + 1)),
+           "the text is not what follows the end, less its formatting code");
+  v.Expect(parsed->start == view->start && parsed->end == view->end && parsed->text == view->text,
+           "ParseTitleLine copied other bytes than ScanTitleLine found");
+
+  // A text without "}" comes back whole from a line built of the parts.
+  if (parsed->text.find('}') == ByteString::npos) {
+    const auto again =
+        ParseTitleLine("{" + parsed->start + "}{" + parsed->end + "}" + parsed->text);
+    v.Expect(again && again->start == parsed->start && again->end == parsed->end &&
+                 again->text == parsed->text,
+             "a line rebuilt from its parts is cut differently");
+  }
+  return v.Take("title line");
+}
+
+std::string CheckCharModes(std::string_view text) {
+  Verdict v;
+  for (const CharMode mode : {CharMode::DeviceCodes, CharMode::PlainLetters}) {
+    const char* const name = mode == CharMode::DeviceCodes ? "device codes" : "plain letters";
+    // Every start offset moves the eight-byte runs against the ends of the text.
+    for (std::size_t skip = 0; skip < 8 && skip <= text.size(); ++skip) {
+      const std::string_view part = text.substr(skip);
+      const ByteString expected = ReferenceCharMode(part, mode);
+      const ByteString applied = ApplyCharMode(part, mode);
+      v.Expect(applied == expected, "ApplyCharMode differs from the reference");
+      if (mode == CharMode::DeviceCodes) {
+        v.Expect(applied.size() == part.size(), "device codes changed the length");
+      } else {
+        std::size_t dj = 0;
+        for (const char c : part) dj += c == '\xD0' || c == '\xF0';
+        v.Expect(applied.size() == part.size() + dj, "plain letters grew by other than dj");
+      }
+
+      ByteString appended = "kept";
+      AppendCharMode(part, mode, appended);
+      v.Expect(appended == "kept" + expected, "AppendCharMode touched what was there");
+
+      // Exactly the room promised, on the heap, so that the sanitizer sees any write past it.
+      const std::size_t room = CharModeRoom(part.size(), mode);
+      const auto buffer = std::make_unique<char[]>(room == 0 ? 1 : room);
+      const char* const end = WriteCharMode(part, mode, buffer.get());
+      v.Expect(end >= buffer.get() && end <= buffer.get() + room, "WriteCharMode overran");
+      v.Expect(
+          std::string_view(buffer.get(), static_cast<std::size_t>(end - buffer.get())) == expected,
+          "WriteCharMode differs from the reference");
+      if (v.failed()) return v.Take(name);
+    }
+  }
+  return {};
+}
+
+std::string CheckConversion(std::string_view bytes) {
+  Verdict v;
+  const MemoryFile file(bytes);
+  if (!v.Expect(file.fd() >= 0, "cannot make a file of the bytes")) return v.Take("conversion");
+  for (const CharMode mode : {CharMode::DeviceCodes, CharMode::PlainLetters}) {
+    const char* const name =
+        mode == CharMode::DeviceCodes ? "conversion, device codes" : "conversion, plain letters";
+    Run fromBytes;
+    {
+      ProgressPanel panel;
+      fromBytes.result = ConvertTitleBytes(bytes, mode, panel);
+      fromBytes.progress = std::move(panel.progress);
+    }
+    CheckAgainstReference(fromBytes, Reference(bytes, mode), v);
+    // The file differs from memory in how it is read, not in the mode: one mode is enough, and
+    // each conversion costs the fuzzer a few megabytes of image room.
+    if (mode == (bytes.size() % 2 == 0 ? CharMode::DeviceCodes : CharMode::PlainLetters)) {
+      Run fromFile;
+      ProgressPanel panel;
+      fromFile.result = ConvertTitleFile(file.path(), mode, panel);
+      fromFile.progress = std::move(panel.progress);
+      CheckFileAgrees(fromBytes, fromFile, v);
+    }
+    if (v.failed()) return v.Take(name);
+  }
+  // Blocks of 1 to 19 bytes cut lines, line ends and UTF-8 sequences at every place.
+  const std::size_t block = 1 + bytes.size() % 19;
+  CheckLineReader(bytes, file.fd(), block, v);
+  Utf8Detector detector;
+  for (std::size_t at = 0; at < bytes.size() && detector.Feed(bytes.substr(at, block));) {
+    at += block;
+  }
+  v.Expect(detector.LooksLikeUtf8() == IsUtf8Text(bytes),
+           "UTF-8 fed in pieces is judged otherwise than the reference");
+  return v.Take("reading in pieces");
+}
+
+}  // namespace marvek::fuzz
