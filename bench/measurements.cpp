@@ -35,17 +35,6 @@ double Percentile(std::vector<double> values, double fraction) {
   return values[static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1))];
 }
 
-template <typename Work>
-double MedianMs(int runs, Work work) {
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) {
-    const auto start = Clock::now();
-    work();
-    times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-  }
-  return Median(times);
-}
-
 // Runs wc -l on `path` as a separate process, output discarded, and waits for it.
 void CountLines(const std::string& path) {
   posix_spawn_file_actions_t actions;
@@ -84,11 +73,19 @@ std::string TitleFileOfLines(const std::string& folder, std::size_t lines) {
                 [lines](const std::string& path) { WriteTitleLines(path, lines); });
 }
 
+// Milliseconds of one ConvertTitleFile + PadTitleImage. The image is given back to the system
+// after the clock has stopped.
+double ConvertOnce(const std::string& path, OperatorPanel& panel) {
+  const auto start = Clock::now();
+  ConversionResult result = ConvertTitleFile(path, CharMode::DeviceCodes, panel);
+  PadTitleImage(result.image);
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
 double MeasureConversionWith(const std::string& path, OperatorPanel& panel, int runs) {
-  return MedianMs(runs, [&] {
-    ConversionResult result = ConvertTitleFile(path, CharMode::DeviceCodes, panel);
-    PadTitleImage(result.image);
-  });
+  std::vector<double> times;
+  for (int i = 0; i < runs; ++i) times.push_back(ConvertOnce(path, panel));
+  return Median(times);
 }
 
 ConversionFigures MeasureConversion(const std::string& path, int runs) {
@@ -96,8 +93,16 @@ ConversionFigures MeasureConversion(const std::string& path, int runs) {
   figures.fileBytes = std::filesystem::file_size(path);
   QuietPanel quiet;
   CountLines(path);  // brings the file into the page cache for both
-  figures.convertMs = MeasureConversionWith(path, quiet, runs);
-  figures.wcMs = MedianMs(runs, [&] { CountLines(path); });
+  // Turn about, so that both meet the same conditions on a machine shared with others.
+  std::vector<double> convert, count;
+  for (int i = 0; i < runs; ++i) {
+    convert.push_back(ConvertOnce(path, quiet));
+    const auto start = Clock::now();
+    CountLines(path);
+    count.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+  }
+  figures.convertMs = Median(convert);
+  figures.wcMs = Median(count);
 
   // The peak memory of a process that only converts, measured from outside it.
   const pid_t child = ::fork();
