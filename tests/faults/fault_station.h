@@ -19,6 +19,7 @@
 
 #include "shared/operator_panel.h"
 #include "support/pty_pair.h"
+#include "support/panel_expectations.h"
 #include "support/recording_panel.h"
 #include "support/temp_dir.h"
 #include "title_display_sim/title_display_sim.h"
@@ -96,20 +97,6 @@ inline std::vector<std::string> NewDescriptors(const std::map<int, std::string>&
     }
   }
   return added;
-}
-
-// Every run begins by disabling the inputs and ends with the bar at 0 and the inputs enabled.
-inline void ExpectFramedByInputs(const RecordingPanel& panel) {
-  using Kind = RecordingPanel::Kind;
-  ASSERT_GE(panel.events.size(), 3u);
-  EXPECT_EQ(panel.events.front().kind, Kind::InputsEnabled);
-  EXPECT_FALSE(panel.events.front().enabled);
-  const auto& last = panel.events.back();
-  const auto& beforeLast = panel.events[panel.events.size() - 2];
-  EXPECT_EQ(last.kind, Kind::InputsEnabled);
-  EXPECT_TRUE(last.enabled);
-  EXPECT_EQ(beforeLast.kind, Kind::Progress);
-  EXPECT_EQ(beforeLast.percent, 0.0f);
 }
 
 // The display, whose port is watched for opens, and a folder for title files.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "convert/title_image.h"
+#include "support/panel_expectations.h"
 #include "support/recording_panel.h"
 #include "support/temp_dir.h"
 #include "title_display_sim/title_display_sim.h"
@@ -15,6 +16,7 @@ using namespace std::chrono_literals;
 using Strings = std::vector<std::string>;
 using sim::SimOptions;
 using sim::TitleDisplaySim;
+using testing::ExpectFramedByInputs;
 using testing::RecordingPanel;
 using testing::TempDir;
 using Kind = RecordingPanel::Kind;
@@ -48,19 +50,6 @@ ByteString ExpectedImage(const std::string& titles, CharMode mode) {
   ByteString image = ConvertTitleBytes(titles, mode, quiet).image;
   PadTitleImage(image);
   return image;
-}
-
-// Every run starts by disabling the inputs and ends with the bar at 0 and the inputs enabled.
-void ExpectFramedByInputs(const RecordingPanel& panel) {
-  ASSERT_GE(panel.events.size(), 3u);
-  EXPECT_EQ(panel.events.front().kind, Kind::InputsEnabled);
-  EXPECT_FALSE(panel.events.front().enabled);
-  const auto& last = panel.events.back();
-  const auto& beforeLast = panel.events[panel.events.size() - 2];
-  EXPECT_EQ(last.kind, Kind::InputsEnabled);
-  EXPECT_TRUE(last.enabled);
-  EXPECT_EQ(beforeLast.kind, Kind::Progress);
-  EXPECT_EQ(beforeLast.percent, 0.0f);
 }
 
 TEST(ConvertUpload, ASuccessfulRunReportsEachStageAndLoadsTheExactImage) {
