@@ -13,7 +13,9 @@ enum class TextEncoding {
   Utf8,         // transcoded to Windows-1250 before the character mode
 };
 
-// True when `bytes` begin with the UTF-8 byte order mark EF BB BF.
+inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+// True when `bytes` begin with the UTF-8 byte order mark.
 bool HasUtf8ByteOrderMark(std::string_view bytes);
 
 // True when `bytes` are valid UTF-8 and hold at least one multi-byte sequence. A Windows-1250

@@ -14,8 +14,6 @@
 namespace marvek {
 namespace {
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
 ConversionResult Unreadable(int error) {
   ConversionResult result;
   result.outcome = ConversionOutcome::Unreadable;
@@ -89,7 +87,7 @@ int DetectEncoding(int fd, TextEncoding& encoding, bool& byteOrderMark) {
       return errno;
     }
     const std::string_view piece(buffer, static_cast<std::size_t>(got));
-    if (first && piece.starts_with(kByteOrderMark)) {
+    if (first && HasUtf8ByteOrderMark(piece)) {
       byteOrderMark = true;
       break;
     }
@@ -98,7 +96,7 @@ int DetectEncoding(int fd, TextEncoding& encoding, bool& byteOrderMark) {
   }
   encoding =
       byteOrderMark || detector.LooksLikeUtf8() ? TextEncoding::Utf8 : TextEncoding::Windows1250;
-  const off_t start = byteOrderMark ? static_cast<off_t>(kByteOrderMark.size()) : 0;
+  const off_t start = byteOrderMark ? static_cast<off_t>(kUtf8ByteOrderMark.size()) : 0;
   return ::lseek(fd, start, SEEK_SET) < 0 ? errno : 0;
 }
 
@@ -123,9 +121,9 @@ ConversionResult ConvertTitleBytes(std::string_view bytes, CharMode mode, Operat
   ConversionResult result;
   const std::size_t length = bytes.size();
   std::size_t skipped = 0;
-  if (bytes.starts_with(kByteOrderMark)) {
+  if (HasUtf8ByteOrderMark(bytes)) {
     result.encoding = TextEncoding::Utf8;
-    skipped = kByteOrderMark.size();  // dropped; its bytes count with the first line's progress
+    skipped = kUtf8ByteOrderMark.size();  // dropped; its bytes count with the first line's progress
   } else if (LooksLikeUtf8(bytes)) {
     result.encoding = TextEncoding::Utf8;
   }
@@ -155,7 +153,7 @@ ConversionResult ConvertTitleFile(const std::string& path, CharMode mode, Operat
   }
   LineReader reader(file.get());
   ConvertLines(reader, static_cast<std::size_t>(info.st_size),
-               byteOrderMark ? kByteOrderMark.size() : 0, mode, panel, result);
+               byteOrderMark ? kUtf8ByteOrderMark.size() : 0, mode, panel, result);
   return result;
 }
 
