@@ -88,6 +88,30 @@ TEST(UploadImage, AnUnansweredBlockEndsTheUploadAfterThreeSecondsAndNothingMoreI
             "L" + Image(3).substr(0, 16) + "L" + Image(3).substr(16, 16));
 }
 
+TEST(UploadImage, ALateAnswerWaitingInThePortCountsForTheNextBlock) {
+  // The display answers the first block twice; the second "R" arrives after the first was read
+  // and before the second block goes out. The port is not emptied between blocks, so it
+  // acknowledges the second block, which the display itself never answers.
+  struct LateAnswer : RecordingPanel {
+    PtyPair* device = nullptr;
+    void SetProgress(float percent) override {
+      if (progress.empty()) device->Send("R");
+      RecordingPanel::SetProgress(percent);
+    }
+  };
+  PtyPair device;
+  SerialLink link;
+  ASSERT_TRUE(link.Open(FromOperatorChoice(device.path(), "9600")));
+  LateAnswer panel;
+  panel.device = &device;
+  panel.onProcessEvents = [&] {
+    if (panel.processEventsCalls == 1) device.Send("R");
+  };
+  const UploadResult result = UploadTitleImage(Image(2), link, panel);
+  EXPECT_EQ(result.outcome, UploadOutcome::Uploaded);
+  EXPECT_EQ(device.Receive(2 * 17), "L" + Image(2).substr(0, 16) + "L" + Image(2).substr(16));
+}
+
 TEST(UploadImage, ADeviceThatGoesAwayEndsTheUploadAsAFailedLink) {
   SimOptions unplug;
   unplug.hangupAfter = 2;
