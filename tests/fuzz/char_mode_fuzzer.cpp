@@ -1,18 +1,11 @@
 // libFuzzer harness. Both character modes on any text, held against the reference in
 // title_properties.cpp.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
 
 #include "fuzz/title_properties.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string failure =
-      marvek::fuzz::CheckCharModes({reinterpret_cast<const char*>(data), size});
-  if (!failure.empty()) {
-    std::fprintf(stderr, "property failed: %s\n", failure.c_str());
-    std::abort();
-  }
+  marvek::fuzz::AbortIfFailed(
+      marvek::fuzz::CheckCharModes({reinterpret_cast<const char*>(data), size}));
   return 0;
 }

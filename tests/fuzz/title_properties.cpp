@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
@@ -509,6 +511,12 @@ std::string CheckConversion(std::string_view bytes) {
   v.Expect(detector.LooksLikeUtf8() == IsUtf8Text(bytes),
            "UTF-8 fed in pieces is judged otherwise than the reference");
   return v.Take("reading in pieces");
+}
+
+void AbortIfFailed(const std::string& failure) {
+  if (failure.empty()) return;
+  std::fprintf(stderr, "property failed: %s\n", failure.c_str());
+  std::abort();
 }
 
 }  // namespace marvek::fuzz

@@ -21,4 +21,7 @@ std::string CheckCharModes(std::string_view text);
 // the same bytes, and the file's lines read through small blocks.
 std::string CheckConversion(std::string_view bytes);
 
+// For the harnesses: prints a failed property and aborts, so that libFuzzer keeps the input.
+void AbortIfFailed(const std::string& failure);
+
 }  // namespace marvek::fuzz

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "convert/title_image.h"
+#include "support/expected_image.h"
 #include "support/panel_expectations.h"
 #include "support/recording_panel.h"
 #include "support/temp_dir.h"
@@ -16,6 +17,7 @@ using namespace std::chrono_literals;
 using Strings = std::vector<std::string>;
 using sim::SimOptions;
 using sim::TitleDisplaySim;
+using testing::ExpectedImage;
 using testing::ExpectFramedByInputs;
 using testing::RecordingPanel;
 using testing::TempDir;
@@ -43,14 +45,6 @@ struct Station {
   RecordingPanel panel;
   TempDir dir;
 };
-
-// The image the display must end up holding for `titles`.
-ByteString ExpectedImage(const std::string& titles, CharMode mode) {
-  RecordingPanel quiet;
-  ByteString image = ConvertTitleBytes(titles, mode, quiet).image;
-  PadTitleImage(image);
-  return image;
-}
 
 TEST(ConvertUpload, ASuccessfulRunReportsEachStageAndLoadsTheExactImage) {
   Station run;

@@ -18,6 +18,7 @@
 #include "convert/title_image.h"
 #include "form1_probe.h"
 #include "scripted_chooser.h"
+#include "support/expected_image.h"
 #include "support/pty_pair.h"
 #include "support/recording_panel.h"
 #include "support/temp_dir.h"
@@ -98,14 +99,6 @@ TEST_F(Form1Command, OpenKeepsAnyNameAndACancelForgetsTheEarlierFile) {
   EXPECT_EQ(chooser->asked(), 3);
 }
 
-// The image the display should receive for kTitles in `mode`.
-ByteString ExpectedImage(CharMode mode) {
-  testing::RecordingPanel quiet;
-  ByteString image = ConvertTitleBytes(kTitles, mode, quiet).image;
-  PadTitleImage(image);
-  return image;
-}
-
 TEST_F(Form1Command, ConvertsAndUploadsToATypedPortWithThePickedSpeedAndMode) {
   testing::PtyPair pty;
   ASSERT_TRUE(pty.ok());
@@ -140,7 +133,7 @@ TEST_F(Form1Command, ConvertsAndUploadsToATypedPortWithThePickedSpeedAndMode) {
     EXPECT_EQ(Status(), (QStringList{"Ready...", "Selected " + path, "Converting " + path,
                                      "File successfull converted.", "Uploading...",
                                      "File successfull uploaded.", "Finised."}));
-    EXPECT_EQ(device.Image(), ExpectedImage(mode));
+    EXPECT_EQ(device.Image(), testing::ExpectedImage(kTitles, mode));
     EXPECT_EQ(enabledDuringRun, std::vector<bool>(5, false));
     EXPECT_EQ(speedDuringUpload, static_cast<speed_t>(B19200));
     EXPECT_EQ(InputsEnabled(), std::vector<bool>(5, true));
