@@ -33,6 +33,9 @@ struct LinkStatus {
   // Open: a whole line for the operator ("Port /dev/ttyS0 cannot be opened: ...").
   // Write and read: the reason ("the device is gone (Input/output error)").
   std::string message;
+  // Open failed because of the port itself (no such port, busy, no hardware, not a serial
+  // port), not the speed: the operator may want to be shown the ports there are.
+  bool portUnavailable = false;
 
   explicit operator bool() const { return ok; }
 };

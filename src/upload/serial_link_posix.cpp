@@ -1,5 +1,6 @@
 // The serial port on Linux, through termios.
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -46,8 +47,13 @@ const StandardSpeed* FindStandardSpeed(int bitsPerSecond) {
   return nullptr;
 }
 
+// A port name can exist with nothing behind it (a built-in port the machine lacks, an adapter
+// that was pulled out); the driver then answers "Input/output error", which tells nobody that.
+constexpr const char* kNoHardware = "no serial hardware behind it";
+
 std::string OpenFailureReason(int error) {
   if (error == EBUSY || error == EWOULDBLOCK) return "in use by another program";
+  if (error == EIO || error == ENXIO || error == ENODEV) return kNoHardware;
   if (error == EACCES) return SystemReason(error) + " (add your user to the dialout group)";
   return SystemReason(error);
 }
@@ -71,10 +77,16 @@ struct SerialLink::OpenPort {
   OpenPort& operator=(const OpenPort&) = delete;
 
   void Release();
+  // Asks the driver to pass each received byte on at once. An adapter otherwise holds a short
+  // reply for its latency timer (16 ms on common ones), and every block waits for a reply.
+  // Drivers and pseudo-terminals that refuse are left as they are.
+  void AskForLowLatency(serial_struct serial);
+  void RestoreLatency();
 
   int fd;
   termios original{};
   bool haveOriginal = false;
+  bool lowLatencySet = false;  // this program turned ASYNC_LOW_LATENCY on
   bool exclusive = false;
   bool hungUp = false;  // poll() saw the device go away
 };
@@ -98,9 +110,26 @@ SerialLink::OpenPort::~OpenPort() {
   openPorts.erase(std::find(openPorts.begin(), openPorts.end(), this));
 }
 
+void SerialLink::OpenPort::AskForLowLatency(serial_struct serial) {
+  if (serial.flags & ASYNC_LOW_LATENCY) return;
+  serial.flags |= ASYNC_LOW_LATENCY;
+  lowLatencySet = ::ioctl(fd, TIOCSSERIAL, &serial) == 0;
+}
+
+void SerialLink::OpenPort::RestoreLatency() {
+  if (!lowLatencySet) return;
+  lowLatencySet = false;
+  // Only the one flag goes back; whatever else changed meanwhile is not ours.
+  serial_struct serial{};
+  if (::ioctl(fd, TIOCGSERIAL, &serial) != 0) return;
+  serial.flags &= ~ASYNC_LOW_LATENCY;
+  ::ioctl(fd, TIOCSSERIAL, &serial);
+}
+
 void SerialLink::OpenPort::Release() {
   if (fd < 0) return;
   ::tcflush(fd, TCIOFLUSH);
+  RestoreLatency();
   if (haveOriginal) ::tcsetattr(fd, TCSANOW, &original);
   if (exclusive) ::ioctl(fd, TIOCNXCL);
   ::flock(fd, LOCK_UN);
@@ -127,10 +156,16 @@ LinkStatus SerialLink::Fail(int error, std::string message) {
 
 LinkStatus SerialLink::Open(const LinkSettings& settings) {
   Close();
-  if (!settings.usable()) return Fail(0, settings.problem);
+  if (!settings.usable()) {
+    LinkStatus status = Fail(0, settings.problem);
+    status.portUnavailable = settings.device.empty();  // the port text named no port
+    return status;
+  }
   const std::string& device = settings.device;
   const auto cannotOpen = [&](int error, const std::string& reason) {
-    return Fail(error, "Port " + device + " cannot be opened: " + reason);
+    LinkStatus status = Fail(error, "Port " + device + " cannot be opened: " + reason);
+    status.portUnavailable = true;
+    return status;
   };
 
   // O_NONBLOCK: neither open() nor a read waits for the modem lines or for data.
@@ -143,7 +178,7 @@ LinkStatus SerialLink::Open(const LinkSettings& settings) {
 
   if (::tcgetattr(fd, &port->original) != 0) {
     const int error = errno;
-    return cannotOpen(error, error == ENOTTY ? "not a serial port" : SystemReason(error));
+    return cannotOpen(error, error == ENOTTY ? "not a serial port" : OpenFailureReason(error));
   }
   // Another program that opened the port first keeps it: the lock covers programs that honour
   // it, exclusive mode the rest (for users other than root).
@@ -156,6 +191,12 @@ LinkStatus SerialLink::Open(const LinkSettings& settings) {
     return cannotOpen(error, SystemReason(error));
   }
   port->exclusive = true;
+  // The serial core keeps built-in ports that have no UART behind them: say so at once rather
+  // than fail at the first byte. Only ports that are ours now are changed.
+  if (serial_struct serial{}; ::ioctl(fd, TIOCGSERIAL, &serial) == 0) {
+    if (serial.type == PORT_UNKNOWN) return cannotOpen(ENXIO, kNoHardware);
+    port->AskForLowLatency(serial);
+  }
 
   termios tio = port->original;
   port->haveOriginal = true;

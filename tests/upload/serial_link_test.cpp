@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
+
 #include <filesystem>
 #include <thread>
 
@@ -144,6 +149,50 @@ TEST(SerialLink, RefusesAPortItCannotUseAndSaysWhy) {
   EXPECT_EQ(link.Open(Port("Com0")).message, FromOperatorChoice("Com0", "9600").problem);
   EXPECT_FALSE(link.IsOpen());
   EXPECT_FALSE(link.Write("L"));
+}
+
+TEST(SerialLink, APortWithNothingBehindItSaysSoInPlainWords) {
+  // The other side of a pseudo-terminal that was never unlocked answers an open with EIO, as
+  // a built-in port without a UART or a vanished adapter does.
+  const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(::grantpt(master), 0);
+  const std::string path = ::ptsname(master);
+  SerialLink link;
+  const LinkStatus opened = link.Open(Port(path));
+  EXPECT_EQ(opened.message, "Port " + path + " cannot be opened: no serial hardware behind it");
+  EXPECT_EQ(opened.error, EIO);
+  EXPECT_TRUE(opened.portUnavailable);
+  ::close(master);
+
+  // A speed the port refuses is no fault of the port.
+  PtyPair pty;
+  const LinkStatus speed = link.Open(Port(pty.path(), "fast"));
+  EXPECT_FALSE(speed);
+  EXPECT_FALSE(speed.portUnavailable);
+}
+
+TEST(SerialLink, APseudoTerminalThatRefusesLowLatencyOpensAndIsGivenBackUnchanged) {
+  PtyPair pty;
+  serial_struct serial{};
+  ASSERT_NE(::ioctl(pty.slave(), TIOCGSERIAL, &serial), 0);  // it has no serial driver
+  termios before{};
+  ::tcgetattr(pty.slave(), &before);
+  const int statusBefore = ::fcntl(pty.slave(), F_GETFL);
+  {
+    SerialLink link;
+    ASSERT_TRUE(link.Open(Port(pty.path(), "115200"))) << link.LastFailure();
+    ASSERT_TRUE(link.Write("L"));
+    EXPECT_EQ(pty.Receive(1), "L");
+  }
+  termios after{};
+  ::tcgetattr(pty.slave(), &after);
+  EXPECT_EQ(after.c_iflag, before.c_iflag);
+  EXPECT_EQ(after.c_oflag, before.c_oflag);
+  EXPECT_EQ(after.c_cflag, before.c_cflag);
+  EXPECT_EQ(after.c_lflag, before.c_lflag);
+  EXPECT_EQ(::fcntl(pty.slave(), F_GETFL), statusBefore);
+  EXPECT_NE(::ioctl(pty.slave(), TIOCGSERIAL, &serial), 0);
 }
 
 TEST(SerialLink, ReportsADeviceThatGoesAway) {
