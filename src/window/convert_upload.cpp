@@ -44,11 +44,12 @@ bool Convert(const std::string& fileName, CharMode mode, OperatorPanel& panel, B
 }
 
 void Upload(ByteString& image, const std::string& portText, const std::string& speedText,
-            OperatorPanel& panel) {
+            OperatorPanel& panel, const SerialPortLister& listPorts) {
   PadTitleImage(image);
   SerialLink link;
   if (const LinkStatus opened = link.Open(FromOperatorChoice(portText, speedText)); !opened) {
     panel.AddStatus(opened.message);
+    if (opened.portUnavailable) panel.AddStatus(SerialPortsFoundLine(listPorts()));
     panel.AddStatus(status::kUploadAborted);
     panel.Beep();
     return;
@@ -89,8 +90,14 @@ void PauseProg(float PauseTime, OperatorPanel& panel) {
   }
 }
 
+void ConvertUpload(const std::string& fileName, CharMode mode, const std::string& portText,
+                   const std::string& speedText, OperatorPanel& panel) {
+  ConvertUpload(fileName, mode, portText, speedText, panel, ListSerialPorts);
+}
+
 void ConvertUpload(const std::string& fileNameIn, CharMode mode, const std::string& portTextIn,
-                   const std::string& speedTextIn, OperatorPanel& panel) {
+                   const std::string& speedTextIn, OperatorPanel& panel,
+                   const SerialPortLister& listPorts) {
   // The window handles events while the command runs; whatever they change, the command goes
   // on with the choices it was started with.
   const std::string fileName = fileNameIn;
@@ -103,7 +110,7 @@ void ConvertUpload(const std::string& fileNameIn, CharMode mode, const std::stri
     panel.AddStatus(status::kConverting + fileName);
     PauseProg(kPauseBeforeConversion, panel);
     ByteString image;
-    if (Convert(fileName, mode, panel, image)) Upload(image, portText, speedText, panel);
+    if (Convert(fileName, mode, panel, image)) Upload(image, portText, speedText, panel, listPorts);
   }
   panel.SetProgress(0);
   panel.SetInputsEnabled(true);

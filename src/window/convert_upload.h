@@ -4,6 +4,7 @@
 
 #include "shared/operator_panel.h"
 #include "shared/types.h"
+#include "upload/serial_ports.h"
 
 namespace marvek {
 
@@ -12,6 +13,10 @@ namespace marvek {
 // again on every path, with the progress bar back at 0 and the port closed.
 void ConvertUpload(const std::string& fileName, CharMode mode, const std::string& portText,
                    const std::string& speedText, OperatorPanel& panel);
+// The same, with `listPorts` naming the ports there are when the chosen one cannot be opened.
+void ConvertUpload(const std::string& fileName, CharMode mode, const std::string& portText,
+                   const std::string& speedText, OperatorPanel& panel,
+                   const SerialPortLister& listPorts);
 
 // Waits `PauseTime` seconds of elapsed time, letting the window handle its events all the while.
 void PauseProg(float PauseTime, OperatorPanel& panel);

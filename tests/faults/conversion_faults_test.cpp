@@ -126,13 +126,14 @@ TEST(ConversionFaults, ALineOf300MegabytesIsConvertedInBoundedMemory) {
   const int opensBefore = port.opens.Opens();
 
   const ChildRun run = RunInChild([&](LeanPanel& panel) {
-    ConvertUpload(file, CharMode::DeviceCodes, port.pty.path(), "115200", panel);
+    ConvertUpload(file, CharMode::DeviceCodes, port.pty.path(), "115200", panel,
+                  [] { return std::vector<SerialPortInfo>{}; });
   });
   ASSERT_TRUE(run.exited);
   EXPECT_EQ(run.statuses,
             (Strings{"Converting " + file, "File successfull converted.",
                      "Port " + port.pty.path() + " cannot be opened: in use by another program",
-                     "Upload aborted !"}));
+                     "No serial ports found.", "Upload aborted !"}));
   EXPECT_TRUE(run.inputsEnabled);
   // The line's buffer and the image side by side, about twice the file; no further copies.
   if (!testing::UnderAddressSanitizer()) {

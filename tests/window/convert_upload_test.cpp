@@ -119,29 +119,48 @@ TEST(ConvertUpload, NothingIsReadOrSentWithoutAFileOrWithABadOne) {
   EXPECT_EQ(run.display.FrameCount(), 0u);
 }
 
-TEST(ConvertUpload, APortThatCannotBeUsedIsNamedWithItsReason) {
+TEST(ConvertUpload, APortThatCannotBeUsedIsNamedWithItsReasonAndThePortsFound) {
   Station run;
   const std::string file = run.dir.Write("film.sub", kTitles);
   const Strings converted{"Converting " + file, "<beep>", "File successfull converted."};
-  const auto expect = [&](const std::string& port, const std::string& speed,
-                          const std::string& why) {
+  const std::vector<SerialPortInfo> machinePorts{
+      {"/dev/ttyS0", "", "serial"},
+      {"/dev/ttyUSB0", "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1-if00-port0",
+       "FTDI FT232R USB UART"}};
+  const std::string found =
+      "Serial ports found: /dev/ttyS0 (serial), /dev/ttyUSB0 (FTDI FT232R USB UART)";
+  int listings = 0;
+  const SerialPortLister listPorts = [&] {
+    ++listings;
+    return machinePorts;
+  };
+  const auto expect = [&](const std::string& port, const std::string& speed, const Strings& why) {
     RecordingPanel panel;
-    ConvertUpload(file, CharMode::DeviceCodes, port, speed, panel);
+    ConvertUpload(file, CharMode::DeviceCodes, port, speed, panel, listPorts);
     Strings lines = converted;
-    lines.insert(lines.end(), {why, "Upload aborted !", "<beep>"});
+    lines.insert(lines.end(), why.begin(), why.end());
+    lines.insert(lines.end(), {"Upload aborted !", "<beep>"});
     EXPECT_EQ(panel.StatusesAndBeeps(), lines);
     ExpectFramedByInputs(panel);
   };
-  expect("Com0", "9600", FromOperatorChoice("Com0", "9600").problem);
-  expect(run.display.PortPath(), "fast", FromOperatorChoice("Com1", "fast").problem);
+  expect("Com0", "9600", {FromOperatorChoice("Com0", "9600").problem, found});
+  // A speed the port cannot take is no reason to look for another port.
+  expect(run.display.PortPath(), "fast", {FromOperatorChoice("Com1", "fast").problem});
+  EXPECT_EQ(listings, 1);
   expect("/dev/marvek-no-such-port", "9600",
-         "Port /dev/marvek-no-such-port cannot be opened: No such file or directory");
+         {"Port /dev/marvek-no-such-port cannot be opened: No such file or directory", found});
   {
     SerialLink holder;
     ASSERT_TRUE(holder.Open(FromOperatorChoice(run.display.PortPath(), "9600")));
-    expect(run.display.PortPath(), "9600",
-           "Port " + run.display.PortPath() + " cannot be opened: in use by another program");
+    expect(
+        run.display.PortPath(), "9600",
+        {"Port " + run.display.PortPath() + " cannot be opened: in use by another program", found});
   }
+  EXPECT_EQ(listings, 3);
+  RecordingPanel none;
+  ConvertUpload(file, CharMode::DeviceCodes, "Com0", "9600", none,
+                [] { return std::vector<SerialPortInfo>{}; });
+  EXPECT_EQ(none.statuses.at(3), "No serial ports found.");
   EXPECT_EQ(run.display.FrameCount(), 0u);
 }
 
