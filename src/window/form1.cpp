@@ -17,6 +17,7 @@
 #include "upload/serial_link.h"
 #include "window/about_box.h"
 #include "window/convert_upload.h"
+#include "window/port_box_help.h"
 #include "window/status_messages.h"
 
 namespace marvek {
@@ -41,12 +42,17 @@ void AddItemsKeepingText(QComboBox* box, const QStringList& items) {
 
 Form1::Form1() : Form1(std::make_unique<DialogTitleFileChooser>()) {}
 
-Form1::Form1(std::unique_ptr<TitleFileChooser> chooser) : chooser_(std::move(chooser)) {
+Form1::Form1(std::unique_ptr<TitleFileChooser> chooser)
+    : Form1(std::move(chooser), ListSerialPorts) {}
+
+Form1::Form1(std::unique_ptr<TitleFileChooser> chooser, SerialPortLister listPorts)
+    : chooser_(std::move(chooser)), listPorts_(std::move(listPorts)) {
   setWindowTitle(QStringLiteral("Marvek Converter/Uploader v" MARVEK_VERSION));
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("Form1Client"));
   c_ = LayOutForm1(client);
   setCentralWidget(client);
+  new PortBoxHelp(c_.cboPort, listPorts_);
   AddMenus();
   // The window is as large as the menu bar and the client area together, and no larger.
   layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -131,7 +137,7 @@ void Form1::Command1_Click() {
   const std::string portText = QFile::encodeName(c_.cboPort->currentText()).toStdString();
   const std::string speedText = c_.cboSpeed->currentText().toStdString();
   commandRunning_ = true;
-  ConvertUpload(fileName, mode, portText, speedText, *this);
+  ConvertUpload(fileName, mode, portText, speedText, *this, listPorts_);
   commandRunning_ = false;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "shared/operator_panel.h"
+#include "upload/serial_ports.h"
 #include "window/form1_layout.h"
 #include "window/title_file_chooser.h"
 
@@ -21,6 +22,9 @@ class Form1 : public QMainWindow, public OperatorPanel {
   // Asks for title files with the open dialog.
   Form1();
   explicit Form1(std::unique_ptr<TitleFileChooser> chooser);
+  // `listPorts` names the machine's serial ports in the port box's help and after a port that
+  // cannot be opened.
+  Form1(std::unique_ptr<TitleFileChooser> chooser, SerialPortLister listPorts);
   ~Form1() override;
 
   // The status list grows at the bottom; new lines are neither selected nor scrolled to.
@@ -47,6 +51,7 @@ class Form1 : public QMainWindow, public OperatorPanel {
   void O_programu_Click();
 
   std::unique_ptr<TitleFileChooser> chooser_;
+  SerialPortLister listPorts_;
   Form1Controls c_;
   std::string fileName_;  // the chosen title file in the local 8-bit encoding; empty for none
   bool commandRunning_ = false;

@@ -7,8 +7,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFontMetrics>
+#include <QHelpEvent>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -214,6 +216,60 @@ TEST_F(Form1Test, ProgressRepaintsAtOnceAndOnlyWhenWhatTheBarShowsChanges) {
   counter.paints = 0;
   form.SetProgress(0);
   EXPECT_EQ(counter.paints, 1);
+}
+
+TEST(Form1PortBox, TooltipAndContextMenuShowThePortsFoundAsTheyAreNow) {
+  std::vector<SerialPortInfo> ports{
+      {"/dev/ttyUSB0", "/dev/serial/by-id/usb-FTDI_A1-if00-port0", "FTDI <b>FT232R</b> & co"}};
+  int listings = 0;
+  Form1 form(std::make_unique<testing::ScriptedChooser>(), [&] {
+    ++listings;
+    return ports;
+  });
+  form.show();
+  auto* box = Find<QComboBox>(form, "cboPort");
+  QLineEdit* edit = box->lineEdit();
+  const QString longPath = QStringLiteral("/dev/serial/by-id/usb-Prolific_Technology_Inc-port0");
+  box->setEditText(longPath);
+  const QPoint at(5, 5);
+
+  QHelpEvent tip(QEvent::ToolTip, at, edit->mapToGlobal(at));
+  QApplication::sendEvent(edit, &tip);
+  // The whole port text, then each port; device texts shown as text, never as markup.
+  const QString shown = edit->toolTip();
+  EXPECT_TRUE(shown.contains(longPath)) << shown.toStdString();
+  EXPECT_TRUE(shown.contains("/dev/ttyUSB0 (FTDI &lt;b&gt;FT232R&lt;/b&gt; &amp; co)"))
+      << shown.toStdString();
+  EXPECT_TRUE(shown.contains("/dev/serial/by-id/usb-FTDI_A1-if00-port0"));
+
+  // An adapter plugged in since: the menu lists it.
+  ports.push_back({"/dev/ttyACM0", "", "Arduino Leonardo"});
+  QContextMenuEvent click(QContextMenuEvent::Mouse, at, edit->mapToGlobal(at));
+  QApplication::sendEvent(edit, &click);
+  auto* menu = box->findChild<QMenu*>(QStringLiteral("PortMenu"));
+  ASSERT_NE(menu, nullptr);
+  const QList<QAction*> actions = menu->actions();
+  ASSERT_GE(actions.size(), 3);
+  EXPECT_EQ(actions[0]->text(), "/dev/ttyUSB0 (FTDI <b>FT232R</b> && co)");
+  EXPECT_EQ(actions[1]->text(), "/dev/ttyACM0 (Arduino Leonardo)");
+  EXPECT_TRUE(actions[2]->isSeparator());  // the line edit's own actions follow
+  actions[1]->trigger();
+  EXPECT_EQ(box->currentText(), "/dev/ttyACM0");
+  actions[0]->trigger();  // the stable name, where the port has one
+  EXPECT_EQ(box->currentText(), "/dev/serial/by-id/usb-FTDI_A1-if00-port0");
+  EXPECT_EQ(listings, 2);
+  EXPECT_EQ(Items(box), (QStringList{"Com1", "Com2"}));
+  menu->close();
+
+  ports.clear();
+  QApplication::sendEvent(edit, &click);
+  QMenu* empty = nullptr;
+  for (QMenu* m : box->findChildren<QMenu*>(QStringLiteral("PortMenu"))) {
+    if (m != menu) empty = m;
+  }
+  ASSERT_NE(empty, nullptr);
+  EXPECT_EQ(empty->actions().value(0)->text(), "No serial ports found.");
+  EXPECT_FALSE(empty->actions().value(0)->isEnabled());
 }
 
 TEST(AppIcon, IsA32By32PictureOfAtMost16Colours) {
