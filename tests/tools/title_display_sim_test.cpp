@@ -184,6 +184,24 @@ TEST(TitleDisplaySim, SplitAndDelayedRepliesArriveLater) {
   EXPECT_GE(Clock::now() - asked, 150ms);
 }
 
+TEST(TitleDisplaySim, APacedLineCarriesTenBitsAByteAndAnAdapterHoldsEachReply) {
+  // At 2400 bit/s a byte takes 4.17 ms: a frame 70.8 ms, a reply of one byte 4.2 ms.
+  const auto byteTime = std::chrono::microseconds(10'000'000 / 2400);
+  Started line({.lineSpeed = 2400});
+  const auto sent = Clock::now();
+  line.port->Send(LFrame('x') + LFrame('y'));  // the second frame queues behind the first
+  EXPECT_FALSE(line.sim.WaitForFrames(1, 40ms));
+  EXPECT_EQ(line.port->Read(2), "RR");
+  EXPECT_GE(Clock::now() - sent, 35 * byteTime);
+  EXPECT_EQ(line.sim.Image(), Payload('x') + Payload('y'));
+
+  Started adapter({.lineSpeed = 2400, .adapterLatency = 100ms});
+  const auto asked = Clock::now();
+  adapter.port->Send(LFrame('z'));
+  EXPECT_EQ(adapter.port->Read(1), "R");
+  EXPECT_GE(Clock::now() - asked, 18 * byteTime + 100ms);
+}
+
 TEST(TitleDisplaySim, FlagsAndIgnoresAFrameNotBeginningWithL) {
   Started s({});
   s.port->Send("X" + Payload('x'));

@@ -36,6 +36,11 @@ Options:
   --split             send each answer one byte at a time, a few milliseconds apart
   --hangup-after N    close the port after N frames, as if the display were unplugged
   --delay MS          wait MS milliseconds before each answer
+  --line-speed BAUD   carry the bytes both ways no faster than a line of BAUD bit/s would,
+                      10 bits a byte
+  --adapter-latency MS
+                      hold each answer MS milliseconds, as a USB serial adapter's latency
+                      timer does (16 on common ones)
   --help              show this help and end
 )";
 
@@ -62,8 +67,9 @@ Arguments Parse(int argc, char** argv) {
       value = name.substr(equals + 1);
       name = name.substr(0, equals);
     }
-    const bool takesValue =
-        name == "--reply" || name == "--answer" || name == "--hangup-after" || name == "--delay";
+    const bool takesValue = name == "--reply" || name == "--answer" || name == "--hangup-after" ||
+                            name == "--delay" || name == "--line-speed" ||
+                            name == "--adapter-latency";
     if (takesValue && !value) {
       if (i + 1 == argc) {
         args.error = std::string(name) + " needs a value";
@@ -95,6 +101,14 @@ Arguments Parse(int argc, char** argv) {
       const auto n = Number(*value, 0, 3'600'000);
       if (!n) args.error = "--delay needs milliseconds, 0 to 3600000";
       args.options.delay = std::chrono::milliseconds(n.value_or(0));
+    } else if (name == "--line-speed") {
+      const auto n = Number(*value, 1, 100'000'000);
+      if (!n) args.error = "--line-speed needs bits per second, 1 to 100000000";
+      args.options.lineSpeed = n.value_or(0);
+    } else if (name == "--adapter-latency") {
+      const auto n = Number(*value, 0, 60'000);
+      if (!n) args.error = "--adapter-latency needs milliseconds, 0 to 60000";
+      args.options.adapterLatency = std::chrono::milliseconds(n.value_or(0));
     } else {
       args.error = "unknown option " + std::string(name);
     }
@@ -139,6 +153,13 @@ std::string Behaviour(const SimOptions& options) {
       text += "\nIt waits " + std::to_string(options.delay.count()) + " ms before each answer.";
     }
     if (options.split) text += "\nIt sends each answer one byte at a time.";
+    if (options.adapterLatency.count() > 0) {
+      text += "\nAn adapter holds each answer " + std::to_string(options.adapterLatency.count()) +
+              " ms.";
+    }
+  }
+  if (options.lineSpeed > 0) {
+    text += "\nThe line carries " + std::to_string(options.lineSpeed) + " bit/s, 10 bits a byte.";
   }
   if (options.hangupAfter > 0) {
     text += "\nIt hangs up after " + Frames(options.hangupAfter) + ".";

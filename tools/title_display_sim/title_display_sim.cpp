@@ -1,5 +1,6 @@
 #include "title_display_sim/title_display_sim.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include <pty.h>
 #include <stdlib.h>
 #include <sys/eventfd.h>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -47,12 +49,20 @@ bool SetFlags(int fd, bool nonBlocking) {
   return flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
 }
 
-// Milliseconds until `due`, rounded up so that poll() never wakes before it.
-int MillisecondsUntil(Clock::time_point due) {
-  const auto left = due - Clock::now();
-  if (left <= Clock::duration::zero()) return 0;
-  const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
-  return ms > 60'000 ? 60'000 : static_cast<int>(ms);
+// The time left until `due`, for ppoll(): to the nanosecond, since a paced line needs the
+// display to wake within microseconds of a byte's time.
+timespec TimeUntil(Clock::time_point due) {
+  const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(due - Clock::now());
+  if (left.count() <= 0) return {0, 0};
+  const auto capped = std::min<std::chrono::nanoseconds>(left, std::chrono::seconds(60));
+  return {static_cast<time_t>(capped.count() / 1'000'000'000),
+          static_cast<long>(capped.count() % 1'000'000'000)};
+}
+
+// How long one byte takes on a line of `bitsPerSecond`, 10 bits to the byte.
+Clock::duration ByteTime(long bitsPerSecond) {
+  return std::chrono::duration_cast<Clock::duration>(
+      std::chrono::nanoseconds(10 * 1'000'000'000LL / bitsPerSecond));
 }
 
 }  // namespace
@@ -133,6 +143,9 @@ void TitleDisplaySim::Wake() {
 }
 
 void TitleDisplaySim::Serve() {
+  // The paced line wakes the thread for every frame; the kernel's default 50 us of timer slack
+  // would show as a slower line.
+  if (options_.lineSpeed > 0) ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
   std::array<char, 4096> buffer;
   for (;;) {
     {
@@ -144,17 +157,21 @@ void TitleDisplaySim::Serve() {
       if (stopping_ || hungUp_) break;
     }
     // Only this thread changes `master_` while it runs, so it reads it without the lock.
-    int timeout = -1;
+    std::optional<Clock::time_point> wakeAt;
     short masterEvents = POLLIN;
     if (!replies_.empty()) {
-      timeout = MillisecondsUntil(replies_.front().due);
-      if (timeout == 0) {
+      if (replies_.front().due <= Clock::now()) {
         masterEvents |= POLLOUT;  // due: wait for room to write it
-        timeout = -1;
+      } else {
+        wakeAt = replies_.front().due;
       }
     }
+    if (!arriving_.empty() && (!wakeAt || arriving_.front().due < *wakeAt)) {
+      wakeAt = arriving_.front().due;
+    }
+    const timespec timeout = wakeAt ? TimeUntil(*wakeAt) : timespec{};
     pollfd fds[2] = {{wake_, POLLIN, 0}, {master_, masterEvents, 0}};
-    if (::poll(fds, 2, timeout) < 0) {
+    if (::ppoll(fds, 2, wakeAt ? &timeout : nullptr, nullptr) < 0) {
       if (errno == EINTR) continue;
       std::lock_guard lock(mutex_);
       CloseDisplaySide();
@@ -167,7 +184,7 @@ void TitleDisplaySim::Serve() {
     if (fds[1].revents & POLLIN) {
       const ssize_t n = ::read(master_, buffer.data(), buffer.size());
       if (n > 0) {
-        Receive(buffer.data(), static_cast<std::size_t>(n));
+        Arrive(buffer.data(), static_cast<std::size_t>(n));
       } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
         std::lock_guard lock(mutex_);
         CloseDisplaySide();
@@ -179,6 +196,7 @@ void TitleDisplaySim::Serve() {
       CloseDisplaySide();
       break;
     }
+    DeliverArrivedBytes();
     if (master_ >= 0) WriteDueReplies();
   }
   std::lock_guard lock(mutex_);
@@ -186,14 +204,37 @@ void TitleDisplaySim::Serve() {
   changed_.notify_all();
 }
 
-void TitleDisplaySim::Receive(const char* bytes, std::size_t length) {
+void TitleDisplaySim::Arrive(const char* bytes, std::size_t length) {
+  const auto now = Clock::now();
+  if (options_.lineSpeed <= 0) {
+    Receive(bytes, length, now);
+    return;
+  }
+  // Bytes written while the line is busy queue behind the ones on it.
+  const Clock::duration byteTime = ByteTime(options_.lineSpeed);
+  for (std::size_t i = 0; i < length; ++i) {
+    inLineFree_ = std::max(inLineFree_, now) + byteTime;
+    arriving_.push_back({inLineFree_, bytes[i]});
+  }
+}
+
+void TitleDisplaySim::DeliverArrivedBytes() {
+  const auto now = Clock::now();
+  while (!arriving_.empty() && arriving_.front().due <= now) {
+    const ArrivingByte next = arriving_.front();
+    arriving_.pop_front();
+    Receive(&next.byte, 1, next.due);
+  }
+}
+
+void TitleDisplaySim::Receive(const char* bytes, std::size_t length, Clock::time_point at) {
   std::lock_guard lock(mutex_);
   received_.append(bytes, length);
   bool completed = false;
   for (std::size_t i = 0; i < length && !hungUp_; ++i) {
     partial_.push_back(bytes[i]);
     if (partial_.size() == kFrameSize) {
-      FrameComplete(partial_);
+      FrameComplete(partial_, at);
       partial_.clear();
       completed = true;
     }
@@ -201,7 +242,7 @@ void TitleDisplaySim::Receive(const char* bytes, std::size_t length) {
   if (completed) changed_.notify_all();
 }
 
-void TitleDisplaySim::FrameComplete(const ByteString& frame) {
+void TitleDisplaySim::FrameComplete(const ByteString& frame, Clock::time_point at) {
   upload_.frames.push_back(frame);
   ++totalFrames_;
   const bool good = frame[0] == kFrameStart;
@@ -222,15 +263,27 @@ void TitleDisplaySim::FrameComplete(const ByteString& frame) {
   ++answered_;
 
   // Replies go out in the order of their frames, even when a delay or a split is still running.
-  auto due = Clock::now() + options_.delay;
-  if (!replies_.empty() && replies_.back().due > due) due = replies_.back().due;
+  const auto send = std::max(at + options_.delay, lastSend_);
   if (!options_.split) {
-    if (!options_.reply.empty()) replies_.push_back({due, options_.reply});
+    if (!options_.reply.empty()) QueueReply(options_.reply, send);
     return;
   }
   for (std::size_t i = 0; i < options_.reply.size(); ++i) {
     const auto gaps = static_cast<std::chrono::milliseconds::rep>(i);
-    replies_.push_back({due + gaps * options_.splitGap, ByteString(1, options_.reply[i])});
+    QueueReply(ByteString(1, options_.reply[i]), send + gaps * options_.splitGap);
+  }
+}
+
+void TitleDisplaySim::QueueReply(const ByteString& bytes, Clock::time_point send) {
+  lastSend_ = send;
+  if (options_.lineSpeed <= 0) {
+    replies_.push_back({send + options_.adapterLatency, bytes});
+    return;
+  }
+  const Clock::duration byteTime = ByteTime(options_.lineSpeed);
+  for (const char byte : bytes) {
+    outLineFree_ = std::max(outLineFree_, send) + byteTime;
+    replies_.push_back({outLineFree_ + options_.adapterLatency, ByteString(1, byte)});
   }
 }
 
@@ -253,6 +306,7 @@ void TitleDisplaySim::CloseDisplaySide() {
   CloseIfOpen(master_);
   CloseIfOpen(slave_);
   replies_.clear();
+  arriving_.clear();
   hungUp_ = true;
 }
 

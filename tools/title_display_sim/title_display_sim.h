@@ -25,6 +25,13 @@ struct SimOptions {
   // goes unanswered. 0 closes it at Start(); -1 never.
   long hangupAfter = -1;
   std::chrono::milliseconds delay{0};  // wait this long before each reply
+  // Paces the bytes both ways as a line of this many bits per second would, at 10 bits a byte
+  // (start bit, 8 data bits, stop bit): a frame counts as received when its last byte would
+  // have come in, and the reply comes back byte by byte. 0 passes bytes on at once.
+  long lineSpeed = 0;
+  // Holds each reply this long after it has crossed the line, as a USB adapter holds what it
+  // receives until its latency timer runs out.
+  std::chrono::milliseconds adapterLatency{0};
 };
 
 // One upload as the display received it.
@@ -84,9 +91,20 @@ class TitleDisplaySim {
     ByteString bytes;
   };
 
+  // A byte on its way to the display over the paced line.
+  struct ArrivingByte {
+    std::chrono::steady_clock::time_point due;
+    char byte;
+  };
+
   void Serve();
-  void Receive(const char* bytes, std::size_t length);
-  void FrameComplete(const ByteString& frame);
+  // Bytes read from the tool: handled at once, or when the paced line has carried them.
+  void Arrive(const char* bytes, std::size_t length);
+  void DeliverArrivedBytes();
+  void Receive(const char* bytes, std::size_t length, std::chrono::steady_clock::time_point at);
+  void FrameComplete(const ByteString& frame, std::chrono::steady_clock::time_point at);
+  // Queues `bytes` to be sent from `send` on, through the paced line and the adapter.
+  void QueueReply(const ByteString& bytes, std::chrono::steady_clock::time_point send);
   void WriteDueReplies();
   void CloseDisplaySide();  // `mutex_` held, by the serving thread or while none runs
   void Wake();
@@ -111,7 +129,12 @@ class TitleDisplaySim {
   Upload upload_;
   std::size_t totalFrames_ = 0;
   std::size_t answered_ = 0;
-  std::deque<PendingReply> replies_;  // serving thread only
+  // Serving thread only:
+  std::deque<PendingReply> replies_;
+  std::deque<ArrivingByte> arriving_;
+  std::chrono::steady_clock::time_point inLineFree_{};   // the incoming line is busy until then
+  std::chrono::steady_clock::time_point outLineFree_{};  // the same for the reply line
+  std::chrono::steady_clock::time_point lastSend_{};     // the latest reply byte's send time
 };
 
 }  // namespace marvek::sim
