@@ -160,6 +160,43 @@ UploadFigures MeasureUpload(std::size_t blocks) {
   return figures;
 }
 
+FilmUploadFigures MeasureFilmUpload(const std::string& titleFile, long bitsPerSecond,
+                                    std::chrono::milliseconds adapterLatency) {
+  FilmUploadFigures figures;
+  QuietPanel panel;
+  ConversionResult converted = ConvertTitleFile(titleFile, CharMode::DeviceCodes, panel);
+  if (converted.outcome != ConversionOutcome::Converted) return figures;
+  ByteString image = std::move(converted.image);
+  PadTitleImage(image);
+  figures.blocks = image.size() / kBlockSize;
+  figures.wireMs = static_cast<double>(figures.blocks) * (1 + kBlockSize + 1) * 10 /
+                   static_cast<double>(bitsPerSecond) * 1000;
+
+  sim::SimOptions line;
+  line.lineSpeed = bitsPerSecond;
+  line.adapterLatency = adapterLatency;
+  sim::TitleDisplaySim display(line);
+  if (display.Start()) return figures;
+  SerialLink link;
+  if (!link.Open(FromOperatorChoice(display.PortPath(), std::to_string(bitsPerSecond)))) {
+    return figures;
+  }
+  StopwatchPanel stopwatch;
+  stopwatch.acknowledged.reserve(figures.blocks);
+  const auto start = Clock::now();
+  const UploadResult result = UploadTitleImage(image, link, stopwatch);
+  figures.uploadMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  figures.intact = result.outcome == UploadOutcome::Uploaded && display.Image() == image;
+  std::vector<double> perBlock;
+  auto previous = start;
+  for (const auto at : stopwatch.acknowledged) {
+    perBlock.push_back(std::chrono::duration<double, std::micro>(at - previous).count());
+    previous = at;
+  }
+  if (!perBlock.empty()) figures.medianBlockUs = Median(perBlock);
+  return figures;
+}
+
 double MeasureIdleWait() {
   sim::SimOptions silent;
   silent.silent = true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <string>
 
@@ -40,6 +41,18 @@ struct UploadFigures {
 };
 // Uploads `blocks` blocks to the simulated display answering at once.
 UploadFigures MeasureUpload(std::size_t blocks);
+
+struct FilmUploadFigures {
+  std::size_t blocks = 0;
+  double uploadMs = 0;       // from the first frame written to the last acknowledgement
+  double wireMs = 0;         // what the line itself takes: 17 bytes out and 1 back per block
+  double medianBlockUs = 0;  // from one acknowledgement to the next
+  bool intact = false;
+};
+// Converts the title file and uploads it at `bitsPerSecond` to a display on a line paced at
+// that speed, behind an adapter that holds each reply `adapterLatency`.
+FilmUploadFigures MeasureFilmUpload(const std::string& titleFile, long bitsPerSecond,
+                                    std::chrono::milliseconds adapterLatency);
 
 // Processor seconds (user + system) that the upload's thread spends during one reply time-out
 // of a display that never answers.

@@ -59,6 +59,17 @@ timespec TimeUntil(Clock::time_point due) {
           static_cast<long>(capped.count() % 1'000'000'000)};
 }
 
+// A paced line wakes the display this much before a byte is due, and the display waits out the
+// rest on the processor: a woken thread may start late by tens of microseconds, nearly a byte's
+// time at 115200 bit/s, and that would show as a slower line.
+constexpr auto kWakeEarly = std::chrono::microseconds(150);
+
+// Waits until `due` without sleeping: only ever for less than kWakeEarly.
+void SpinUntil(Clock::time_point due) {
+  while (Clock::now() < due) {
+  }
+}
+
 // How long one byte takes on a line of `bitsPerSecond`, 10 bits to the byte.
 Clock::duration ByteTime(long bitsPerSecond) {
   return std::chrono::duration_cast<Clock::duration>(
@@ -169,6 +180,7 @@ void TitleDisplaySim::Serve() {
     if (!arriving_.empty() && (!wakeAt || arriving_.front().due < *wakeAt)) {
       wakeAt = arriving_.front().due;
     }
+    if (wakeAt && options_.lineSpeed > 0) *wakeAt -= kWakeEarly;
     const timespec timeout = wakeAt ? TimeUntil(*wakeAt) : timespec{};
     pollfd fds[2] = {{wake_, POLLIN, 0}, {master_, masterEvents, 0}};
     if (::ppoll(fds, 2, wakeAt ? &timeout : nullptr, nullptr) < 0) {
@@ -220,7 +232,10 @@ void TitleDisplaySim::Arrive(const char* bytes, std::size_t length) {
 
 void TitleDisplaySim::DeliverArrivedBytes() {
   const auto now = Clock::now();
-  while (!arriving_.empty() && arriving_.front().due <= now) {
+  if (!arriving_.empty() && arriving_.front().due <= now + kWakeEarly) {
+    SpinUntil(arriving_.front().due);
+  }
+  while (!arriving_.empty() && arriving_.front().due <= Clock::now()) {
     const ArrivingByte next = arriving_.front();
     arriving_.pop_front();
     Receive(&next.byte, 1, next.due);
@@ -288,6 +303,10 @@ void TitleDisplaySim::QueueReply(const ByteString& bytes, Clock::time_point send
 }
 
 void TitleDisplaySim::WriteDueReplies() {
+  if (options_.lineSpeed > 0 && !replies_.empty() &&
+      replies_.front().due <= Clock::now() + kWakeEarly) {
+    SpinUntil(replies_.front().due);
+  }
   const auto now = Clock::now();
   while (!replies_.empty() && replies_.front().due <= now) {
     ByteString& bytes = replies_.front().bytes;
