@@ -53,6 +53,12 @@ Options Parse(int argc, char** argv) {
   return options;
 }
 
+std::string Tenths(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", value);
+  return text;
+}
+
 void Say(const Options& options, const char* what) {
   if (!options.json) std::fprintf(stderr, "%s\n", what);
 }
@@ -118,9 +124,8 @@ int main(int argc, char** argv) {
   const auto filmRow = [&](const FilmUploadFigures& f, const std::string& name, double limit,
                            const std::string& how) {
     rows.push_back({name, f.uploadMs / f.wireMs, "x", limit, true,
-                    std::to_string(f.blocks) + " blocks, " +
-                        std::to_string(f.uploadMs).substr(0, 6) + " ms / " +
-                        std::to_string(f.wireMs).substr(0, 6) + " ms wire" + how + "; image " +
+                    std::to_string(f.blocks) + " blocks, " + Tenths(f.uploadMs) + " ms / " +
+                        Tenths(f.wireMs) + " ms wire" + how + "; image " +
                         (f.intact ? "intact" : "DAMAGED")});
   };
   // The best of three: other programs on the machine only ever add to an upload's time.
@@ -137,7 +142,7 @@ int main(int argc, char** argv) {
       direct.wireMs * 1000 / static_cast<double>(std::max<std::size_t>(direct.blocks, 1));
   rows.push_back({"Film at 115200: median block / its wire time",
                   direct.medianBlockUs / wireBlockUs, "x", 0, true,
-                  std::to_string(direct.medianBlockUs).substr(0, 6) + " us per block, same run"});
+                  Tenths(direct.medianBlockUs) + " us per block, same run"});
   filmRow(held, "The same behind a 16 ms adapter latency", 0, ", one run");
 
   Say(options, "Waiting for a display that never answers...");

@@ -49,7 +49,9 @@ void Upload(ByteString& image, const std::string& portText, const std::string& s
   SerialLink link;
   if (const LinkStatus opened = link.Open(FromOperatorChoice(portText, speedText)); !opened) {
     panel.AddStatus(opened.message);
-    if (opened.portUnavailable) panel.AddStatus(SerialPortsFoundLine(listPorts()));
+    if (opened.portUnavailable) {
+      panel.AddStatus(SerialPortsFoundLine(listPorts ? listPorts() : ListSerialPorts()));
+    }
     panel.AddStatus(status::kUploadAborted);
     panel.Beep();
     return;

@@ -29,7 +29,7 @@ QString PortPath(const SerialPortInfo& port) {
 }  // namespace
 
 PortBoxHelp::PortBoxHelp(QComboBox* box, SerialPortLister listPorts)
-    : QObject(box), box_(box), listPorts_(std::move(listPorts)) {
+    : QObject(box), box_(box), listPorts_(listPorts ? std::move(listPorts) : ListSerialPorts) {
   box_->installEventFilter(this);
   if (QLineEdit* edit = box_->lineEdit()) edit->installEventFilter(this);
 }
