@@ -177,8 +177,8 @@ void TitleDisplaySim::Serve() {
         wakeAt = replies_.front().due;
       }
     }
-    if (!arriving_.empty() && (!wakeAt || arriving_.front().due < *wakeAt)) {
-      wakeAt = arriving_.front().due;
+    if (const auto arrival = NextFrameArrival(); arrival && (!wakeAt || *arrival < *wakeAt)) {
+      wakeAt = arrival;
     }
     if (wakeAt && options_.lineSpeed > 0) *wakeAt -= kWakeEarly;
     const timespec timeout = wakeAt ? TimeUntil(*wakeAt) : timespec{};
@@ -230,10 +230,22 @@ void TitleDisplaySim::Arrive(const char* bytes, std::size_t length) {
   }
 }
 
+std::optional<Clock::time_point> TitleDisplaySim::NextFrameArrival() const {
+  if (arriving_.empty()) return std::nullopt;
+  std::size_t partial = 0;
+  {
+    std::lock_guard lock(mutex_);
+    partial = partial_.size();
+  }
+  const std::size_t completing = std::min(kFrameSize - partial, arriving_.size()) - 1;
+  return arriving_[completing].due;
+}
+
 void TitleDisplaySim::DeliverArrivedBytes() {
-  const auto now = Clock::now();
-  if (!arriving_.empty() && arriving_.front().due <= now + kWakeEarly) {
-    SpinUntil(arriving_.front().due);
+  // Only the byte that completes a frame is waited for to the microsecond; the ones before it
+  // are handed over with it.
+  if (const auto arrival = NextFrameArrival(); arrival && *arrival <= Clock::now() + kWakeEarly) {
+    SpinUntil(*arrival);
   }
   while (!arriving_.empty() && arriving_.front().due <= Clock::now()) {
     const ArrivingByte next = arriving_.front();

@@ -101,6 +101,8 @@ class TitleDisplaySim {
   // Bytes read from the tool: handled at once, or when the paced line has carried them.
   void Arrive(const char* bytes, std::size_t length);
   void DeliverArrivedBytes();
+  // When the next frame's last byte (or the last byte under way) has crossed the paced line.
+  std::optional<std::chrono::steady_clock::time_point> NextFrameArrival() const;
   void Receive(const char* bytes, std::size_t length, std::chrono::steady_clock::time_point at);
   void FrameComplete(const ByteString& frame, std::chrono::steady_clock::time_point at);
   // Queues `bytes` to be sent from `send` on, through the paced line and the adapter.
