@@ -62,7 +62,7 @@ timespec TimeUntil(Clock::time_point due) {
 // A paced line wakes the display this much before a byte is due, and the display waits out the
 // rest on the processor: a woken thread may start late by tens of microseconds, nearly a byte's
 // time at 115200 bit/s, and that would show as a slower line.
-constexpr auto kWakeEarly = std::chrono::microseconds(150);
+constexpr auto kWakeEarly = std::chrono::microseconds(60);
 
 // Waits until `due` without sleeping: only ever for less than kWakeEarly.
 void SpinUntil(Clock::time_point due) {
