@@ -146,7 +146,16 @@ void Form1::Otvori_Click() {
   ResetStatusList();
   const QString chosen = chooser_->ChooseTitleFile(this);
   if (chosen.isEmpty()) return;
-  fileName_ = QFile::encodeName(chosen).toStdString();
+  KeepChosenFile(QFile::encodeName(chosen).toStdString());
+}
+
+void Form1::SelectTitleFile(const std::string& path) {
+  ResetStatusList();
+  KeepChosenFile(path);
+}
+
+void Form1::KeepChosenFile(const std::string& path) {
+  fileName_ = path;
   AddStatus(status::kSelected + fileName_);
 }
 

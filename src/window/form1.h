@@ -35,6 +35,11 @@ class Form1 : public QMainWindow, public OperatorPanel {
   void Beep() override;
   void ProcessEvents() override;
 
+  // Chooses `path` (a full path in the local 8-bit encoding) as the title file, as File > Open
+  // does when the operator picks a file: the status list starts afresh with "Ready..." and
+  // "Selected <path>". The file is neither opened nor checked here.
+  void SelectTitleFile(const std::string& path);
+
  protected:
   // Ends the program at once while a command runs (see EndAtOnce).
   void closeEvent(QCloseEvent* event) override;
@@ -44,6 +49,7 @@ class Form1 : public QMainWindow, public OperatorPanel {
   void LoadPropertySettings();
   void ResetStatusList();
   void AddMenus();
+  void KeepChosenFile(const std::string& path);
 
   void Command1_Click();
   void Otvori_Click();

@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 
 #include "convert/title_image.h"
@@ -24,6 +25,7 @@
 #include "support/temp_dir.h"
 #include "upload/serial_link.h"
 #include "window/form1.h"
+#include "window/window_arguments.h"
 
 #include "answering_device.h"
 
@@ -153,6 +155,40 @@ TEST_F(Form1Command, OpenDuringARunLeavesTheRunWithTheFileItStartedWith) {
   EXPECT_EQ(status.at(1), "Selected " + next);
   EXPECT_TRUE(status.at(2).startsWith(QString::fromStdString(missing) + " cannot be read: "));
   EXPECT_EQ(status.at(3), "Converting aborted !");
+}
+
+TEST_F(Form1Command, AFileNamedOnTheCommandLineIsChosenByItsBytesAndAMissingOneAllTheSame) {
+  // A Windows-1250 name that is not UTF-8, named relative to the current folder.
+  const std::string name =
+      "\xC8"
+      "arobnjak.sub";
+  const std::string file = dir.Write(name, "no braces here\r\n");
+  const std::filesystem::path folder = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  const std::string relative = "./" + name;
+  const char* argv[] = {"marvek", relative.c_str()};
+  const WindowArguments arguments = ReadWindowArguments(2, argv);
+  std::filesystem::current_path(folder);
+  ASSERT_EQ(arguments.action, WindowArguments::Action::OpenWindow);
+  EXPECT_EQ(arguments.titleFile, file);
+
+  Open(QStringLiteral("/earlier/choice.txt"));
+  form.SelectTitleFile(arguments.titleFile);
+  const QString shown = QString::fromStdString(file);
+  EXPECT_EQ(Status(), (QStringList{"Ready...", "Selected " + shown}));
+  // The file is found by its bytes: it is read and refused for its line, no port is opened.
+  Press();
+  EXPECT_TRUE(Status().contains(shown + " is incorrect for converting."))
+      << Status().join('\n').toStdString();
+  EXPECT_EQ(Status().back(), "Converting aborted !");
+
+  const std::string missing = (dir.path() / "gone.sub").string();
+  form.SelectTitleFile(missing);
+  EXPECT_EQ(Status(), (QStringList{"Ready...", "Selected " + QString::fromStdString(missing)}));
+  Press();
+  ASSERT_EQ(Status().size(), 5) << Status().join('\n').toStdString();
+  EXPECT_TRUE(Status().at(3).startsWith(QString::fromStdString(missing) + " cannot be read: "));
+  EXPECT_EQ(Status().at(4), "Converting aborted !");
 }
 
 // The death-test child runs the test again from its start, in a new process, and ends without
