@@ -19,7 +19,7 @@
 #include "convert/title_image.h"
 #include "convert/title_line.h"
 #include "shared/operator_panel.h"
-#include "title_display_sim/image_decoder.h"
+#include "display/image_decoder.h"
 
 namespace marvek::fuzz {
 namespace {
@@ -334,11 +334,11 @@ void CheckAgainstReference(const Run& run, const Expected& e, Verdict& v) {
   const std::size_t fill = filled.size() - r.image.size();
   v.Expect(!filled.empty() && filled.size() % 16 == 0, "the filled image is not whole blocks");
   v.Expect(fill >= 1 && fill <= 16, "the fill is not 1 to 16 bytes");
-  const sim::DecodedImage decoded = sim::DecodeTitleImage(filled);
+  const DecodedImage decoded = DecodeTitleImage(filled);
   v.Expect(decoded.ok(), "the display cannot read the image");
   if (!v.Expect(decoded.titles.size() == e.titles.size(), "the image holds other titles")) return;
   for (std::size_t i = 0; i < e.titles.size(); ++i) {
-    const sim::DecodedTitle& got = decoded.titles[i];
+    const DecodedTitle& got = decoded.titles[i];
     v.Expect(got.start == e.titles[i].start, "a title starts at another frame");
     v.Expect(got.end == e.titles[i].end, "a title ends at another frame");
     v.Expect(got.text == e.titles[i].text, "a title's text differs");
