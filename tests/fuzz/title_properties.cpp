@@ -15,11 +15,12 @@
 
 #include "convert/char_mode.h"
 #include "convert/line_reader.h"
+#include "convert/subrip_reader.h"
 #include "convert/text_encoding.h"
 #include "convert/title_image.h"
 #include "convert/title_line.h"
-#include "shared/operator_panel.h"
 #include "display/image_decoder.h"
+#include "shared/operator_panel.h"
 
 namespace marvek::fuzz {
 namespace {
@@ -227,6 +228,13 @@ Expected Reference(std::string_view bytes, CharMode mode) {
     utf8 = IsUtf8Text(bytes);
   }
   e.encoding = utf8 ? TextEncoding::Utf8 : TextEncoding::Windows1250;
+
+  // A file that opens like SubRip is refused as a whole: it needs a frame rate to be read.
+  if (LooksLikeSubRip(body.substr(0, 4096))) {
+    e.badLine = 1;
+    e.fault = LineFault::SubRipWithoutRate;
+    return e;
+  }
 
   std::int64_t previousEnd = 0;  // the display's clock
   const std::vector<ReferenceLine> lines = SplitLines(body);
