@@ -11,6 +11,7 @@
 
 #include "cli/program_run.h"
 #include "support/expected_image.h"
+#include "support/pty_pair.h"
 #include "support/temp_dir.h"
 #include "title_display_sim/title_display_sim.h"
 #include "upload/serial_link.h"
@@ -146,6 +147,38 @@ TEST(MarvekUpload, CtrlCOrSigtermStopsTheUploadAndGivesThePortBack) {
   }
   SerialLink again;
   EXPECT_TRUE(again.Open(FromOperatorChoice(bench.display.PortPath(), "9600")));
+}
+
+TEST(MarvekUpload, DrawsItsProgressLineOnlyOnATerminalAndClearsItForStatusLines) {
+  SimOptions slow;
+  slow.delay = 10ms;
+  Bench bench(slow);
+  std::string titles;
+  for (int i = 0; i < 24; ++i) {
+    titles += "{" + std::to_string(i * 50) + "}{" + std::to_string(i * 50 + 40) + "}A title\r\n";
+  }
+  const std::size_t blocks = ExpectedImage(titles, CharMode::DeviceCodes).size() / 16;
+  const std::string file = bench.File("film.sub", titles);
+  for (const bool quiet : {false, true}) {
+    testing::PtyPair terminal;
+    ASSERT_TRUE(terminal.ok());
+    Strings arguments{"-p", bench.display.PortPath(), "-s", "115200", file};
+    if (quiet) arguments.push_back("--quiet");
+    ProgramRun run(kProgram, arguments, terminal.slave());
+    ASSERT_EQ(run.Finish(), 0);
+    const std::string shown = terminal.Receive(1 << 20, 300ms);
+    const std::size_t uploaded = shown.find("File successfull uploaded.");
+    ASSERT_NE(uploaded, std::string::npos) << shown;
+    if (quiet) {
+      EXPECT_EQ(shown.find('\r'), std::string::npos) << shown;
+      continue;
+    }
+    // Blocks ten milliseconds apart: a few redraws, then the line is cleared.
+    EXPECT_NE(shown.find("\r[#"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("/" + std::to_string(blocks) + " blocks  0:0"), std::string::npos)
+        << shown;
+    EXPECT_TRUE(shown.substr(0, uploaded).ends_with("\r\033[K")) << shown;
+  }
 }
 
 TEST(MarvekUpload, ShowsChecksAndWritesTheImageWithoutOpeningThePort) {
