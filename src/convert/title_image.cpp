@@ -151,11 +151,11 @@ void PadTitleImage(ByteString& image) {
 }
 
 ConversionResult ConvertTitleBytes(std::string_view bytes, CharMode mode, OperatorPanel& panel) {
-  return ConvertTitleBytes(bytes, mode, panel, {});
+  return ConvertTitleBytesWith(bytes, mode, {}, panel);
 }
 
-ConversionResult ConvertTitleBytes(std::string_view bytes, CharMode mode, OperatorPanel& panel,
-                                   const ConversionOptions& options) {
+ConversionResult ConvertTitleBytesWith(std::string_view bytes, CharMode mode,
+                                       const ConversionOptions& options, OperatorPanel& panel) {
   ConversionResult result;
   const std::size_t length = bytes.size();
   std::size_t skipped = 0;
@@ -173,11 +173,11 @@ ConversionResult ConvertTitleBytes(std::string_view bytes, CharMode mode, Operat
 }
 
 ConversionResult ConvertTitleFile(const std::string& path, CharMode mode, OperatorPanel& panel) {
-  return ConvertTitleFile(path, mode, panel, {});
+  return ConvertTitleFileWith(path, mode, {}, panel);
 }
 
-ConversionResult ConvertTitleFile(const std::string& path, CharMode mode, OperatorPanel& panel,
-                                  const ConversionOptions& options) {
+ConversionResult ConvertTitleFileWith(const std::string& path, CharMode mode,
+                                      const ConversionOptions& options, OperatorPanel& panel) {
   // O_NONBLOCK keeps open() from waiting for a writer when a named pipe is chosen by mistake.
   const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (file.get() < 0) return Unreadable(errno);

@@ -61,13 +61,15 @@ inline constexpr const char* kSubRipNeedsRate =
 // Reads the title file at `path` and builds its records, reporting progress after every line.
 // The file is closed before this returns, whatever the outcome.
 ConversionResult ConvertTitleFile(const std::string& path, CharMode mode, OperatorPanel& panel);
-ConversionResult ConvertTitleFile(const std::string& path, CharMode mode, OperatorPanel& panel,
-                                  const ConversionOptions& options);
+// The same with options (a SubRip file's frame rate). A name of its own keeps ConvertTitleFile
+// a single function, whose address callers may take.
+ConversionResult ConvertTitleFileWith(const std::string& path, CharMode mode,
+                                      const ConversionOptions& options, OperatorPanel& panel);
 
 // The same conversion of file contents already in memory.
 ConversionResult ConvertTitleBytes(std::string_view bytes, CharMode mode, OperatorPanel& panel);
-ConversionResult ConvertTitleBytes(std::string_view bytes, CharMode mode, OperatorPanel& panel,
-                                   const ConversionOptions& options);
+ConversionResult ConvertTitleBytesWith(std::string_view bytes, CharMode mode,
+                                       const ConversionOptions& options, OperatorPanel& panel);
 
 // A frame count of 0 to 65535 as two bytes, most significant first.
 std::array<char, 2> EncodeFrameCount(std::uint16_t value);

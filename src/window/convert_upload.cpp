@@ -21,7 +21,7 @@ constexpr std::chrono::milliseconds kPauseTurn{5};
 // Reads the file into an image. Returns false, having said why, when there is nothing to send.
 bool Convert(const std::string& fileName, CharMode mode, const ConversionOptions& options,
              OperatorPanel& panel, ByteString& image) {
-  ConversionResult converted = ConvertTitleFile(fileName, mode, panel, options);
+  ConversionResult converted = ConvertTitleFileWith(fileName, mode, options, panel);
   switch (converted.outcome) {
     case ConversionOutcome::Converted:
       break;

@@ -197,10 +197,6 @@ TEST(MarvekUpload, ShowsChecksAndWritesTheImageWithoutOpeningThePort) {
             "a\xC5\xA1"
             "a a}b\n");
 
-  ProgramRun plain(kProgram, {"--show", "--plain-letters", "--fps", "25", srt});
-  ASSERT_EQ(plain.Finish(), 0);
-  EXPECT_EQ(Lines(plain.out()).back(), "{63}{125}{}casa a}b");
-
   const std::string sub = dir.Write("film.sub", kTitles);
   ProgramRun check(kProgram, {"--check", "--speed", "19200", sub});
   ASSERT_EQ(check.Finish(), 0) << check.err();
