@@ -133,6 +133,8 @@ bool LooksLikeSubRip(std::string_view head) {
   }
   std::int64_t start = 0;
   std::int64_t end = 0;
+  // Some files leave the title numbers out and open with a line of times.
+  if (found >= 1 && ParseSubRipTimes(lines[0], start, end)) return true;
   return found == 2 && IsTitleNumber(lines[0]) && ParseSubRipTimes(lines[1], start, end);
 }
 

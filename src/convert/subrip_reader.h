@@ -18,7 +18,7 @@ class RecordBuilder;
 bool ParseSubRipTimes(std::string_view line, std::int64_t& start, std::int64_t& end);
 
 // True when `head`, the first bytes of a file, opens like a SubRip file: after any blank lines,
-// a title number on a line of its own, then a line of times.
+// a title number on a line of its own, then a line of times; or the line of times at once.
 bool LooksLikeSubRip(std::string_view head);
 
 // Appends one text line of a title without its formatting: the tags <i>, <b>, <u>, <font ...>

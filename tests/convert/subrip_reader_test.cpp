@@ -177,6 +177,7 @@ TEST(SubRipConversion, IsRefusedWithoutAFrameRate) {
 
   // A number and times with a blank line between them are no SubRip title.
   EXPECT_TRUE(LooksLikeSubRip("\n\n 7 \n00:00:01,000 --> 00:00:02,000"));
+  EXPECT_TRUE(LooksLikeSubRip("00:00:01,000 --> 00:00:02,000\nNo numbers\n"));
   EXPECT_FALSE(LooksLikeSubRip("1\r\n\r\n00:00:01,000 --> 00:00:02,000\r\n"));
   // A title file is read as one, with or without a rate.
   const Converted braces = ConvertSubRip("{1}{25}Hi\r\n", "25");
