@@ -111,8 +111,9 @@ int Output(const Request& request, TerminalPanel& panel) {
     panel.AddStatus(request.output + " cannot be written: " + SystemReason(error));
     return exit_code::kTitleFileUnusable;
   }
-  panel.AddStatus("Title image written to " + request.output + " (" + std::to_string(image.size()) +
-                  " bytes).");
+  std::string written = "Title image written to ";
+  written.append(request.output).append(" (").append(std::to_string(image.size()));
+  panel.AddStatus(written.append(" bytes)."));
   return exit_code::kDone;
 }
 

@@ -60,9 +60,11 @@ std::string TerminalPanel::ProgressLine(std::size_t sent, std::size_t blocks,
   if (blocks == 0) return {};
   if (sent > blocks) sent = blocks;
   const std::size_t filled = sent * kBarWidth / blocks;
-  std::string line = "[" + std::string(filled, '#') + std::string(kBarWidth - filled, '.') + "] ";
-  line += std::to_string(sent * 100 / blocks) + "%  ";
-  line += std::to_string(sent) + "/" + std::to_string(blocks) + " blocks  ";
+  std::string line;
+  line.reserve(80);
+  line.append("[").append(filled, '#').append(kBarWidth - filled, '.').append("] ");
+  line.append(std::to_string(sent * 100 / blocks)).append("%  ");
+  line.append(std::to_string(sent)).append("/").append(std::to_string(blocks)).append(" blocks  ");
   if (sent == 0) return line + "-:-- left";
   // The blocks so far set the pace for the rest.
   const double seconds = std::chrono::duration<double>(elapsed).count();

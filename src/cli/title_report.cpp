@@ -27,7 +27,8 @@ std::string Duration(double seconds) {
 std::string TitlesAsTitleFile(const DecodedImage& image) {
   std::string out;
   for (const DecodedTitle& title : image.titles) {
-    out += "{" + std::to_string(title.start) + "}{" + std::to_string(title.end) + "}";
+    out.append("{").append(std::to_string(title.start)).append("}{");
+    out.append(std::to_string(title.end)).append("}");
     if (title.utf8.find('}') != std::string::npos) out += "{}";
     out += title.utf8;
     out += "\n";
@@ -41,17 +42,18 @@ double LineSeconds(std::size_t blocks, int speed) {
 
 std::string CheckReport(const DecodedImage& image, int speed) {
   const std::size_t blocks = image.imageLength / kBlockBytes;
-  std::string out = "Titles: " + std::to_string(image.titles.size()) + "\n";
-  out += "Image: " + std::to_string(image.imageLength) + " bytes, " + std::to_string(blocks) +
-         (blocks == 1 ? " block\n" : " blocks\n");
+  std::string out = "Titles: ";
+  out.append(std::to_string(image.titles.size())).append("\n");
+  out.append("Image: ").append(std::to_string(image.imageLength)).append(" bytes, ");
+  out.append(std::to_string(blocks)).append(blocks == 1 ? " block\n" : " blocks\n");
   if (image.titles.empty()) {
     out += "Frames: none\n";
   } else {
-    out += "Frames: " + std::to_string(image.titles.front().start) + " to " +
-           std::to_string(image.titles.back().end) + "\n";
+    out.append("Frames: ").append(std::to_string(image.titles.front().start)).append(" to ");
+    out.append(std::to_string(image.titles.back().end)).append("\n");
   }
-  out += "Upload at " + std::to_string(speed) + " bit/s: about " +
-         Duration(LineSeconds(blocks, speed)) + " on the line\n";
+  out.append("Upload at ").append(std::to_string(speed)).append(" bit/s: about ");
+  out.append(Duration(LineSeconds(blocks, speed))).append(" on the line\n");
   return out;
 }
 
