@@ -154,7 +154,17 @@ LineFault RecordBuilder::Add(std::string_view line, std::size_t braces, std::str
     text = fields->text;
     if (const LineFault f = CheckNoTerminator(text, why); f != LineFault::None) return f;
   }
+  return Append(start, end, text, why);
+}
 
+LineFault RecordBuilder::AddTitle(std::int64_t start, std::int64_t end, std::string_view text,
+                                  std::string& why) {
+  if (const LineFault f = CheckNoTerminator(text, why); f != LineFault::None) return f;
+  return Append(start, end, text, why);
+}
+
+LineFault RecordBuilder::Append(std::int64_t start, std::int64_t end, std::string_view text,
+                                std::string& why) {
   DisplayClock next = clock_;
   const DisplayClock::Placement placement = next.Place(start, end);
   if (placement.gap > kLargestFrameCount) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -20,10 +21,16 @@ class RecordBuilder {
   // Appends the record of `line`, which holds `braces` "{" and "}". Returns LineFault::None, or
   // why the line cannot be a title, with the details in `why`; nothing is appended then.
   LineFault Add(std::string_view line, std::size_t braces, std::string& why);
+  // Appends the record of a title read from another layout: its frames and its text, in the
+  // file's encoding. The same checks and faults as Add().
+  LineFault AddTitle(std::int64_t start, std::int64_t end, std::string_view text, std::string& why);
   // Leaves the image holding just the records written.
   void Finish() { writer_.Finish(); }
 
  private:
+  // Places the title on the display's clock and appends its record; the text holds no "{".
+  LineFault Append(std::int64_t start, std::int64_t end, std::string_view text, std::string& why);
+
   CharMode mode_;
   bool utf8_;
   ImageWriter writer_;

@@ -9,6 +9,7 @@
 
 #include "convert/line_reader.h"
 #include "convert/record_builder.h"
+#include "convert/subrip_reader.h"
 #include "shared/system_reason.h"
 
 namespace marvek {
@@ -38,9 +39,10 @@ class FileDescriptor {
 
 // Runs the lines of `reader` through the record builder, reporting progress after each line.
 // `length` is the file's length in bytes; `consumed` starts with bytes already read before the
-// first line (a byte order mark).
+// first line (a byte order mark). With `subRip` the lines are read as a SubRip file at that rate.
 void ConvertLines(LineReader& reader, std::size_t length, std::size_t consumed, CharMode mode,
-                  OperatorPanel& panel, ConversionResult& result) {
+                  const std::optional<FrameRate>& subRip, OperatorPanel& panel,
+                  ConversionResult& result) {
   ByteString& image = result.image;
   // Records are shorter than their lines unless many đ/Đ expand, so the file's length plus the
   // fill is usually the only allocation.
@@ -49,24 +51,36 @@ void ConvertLines(LineReader& reader, std::size_t length, std::size_t consumed, 
   std::string why;
   std::size_t lineNumber = 0;
   const double percentPerByte = 100.0 / static_cast<double>(length);
+  std::optional<SubRipReader> subRipReader;
+  if (subRip) subRipReader.emplace(*subRip);
+  const auto reject = [&](LineFault fault, std::size_t at) {
+    result.outcome = ConversionOutcome::Incorrect;
+    ByteString().swap(image);  // the partial image is dropped, memory and all
+    result.lineNumber = at;
+    result.fault = fault;
+    result.reason = "Line " + std::to_string(at) + ": " + why;
+  };
   FileLine line;
   while (reader.Next(line)) {
     ++lineNumber;
     // The last line counts without its line end.
     consumed += line.text.size() + (line.last ? 0 : line.endLength);
-    if (const LineFault fault = builder.Add(line.text, line.braces, why);
-        fault != LineFault::None) {
-      result.outcome = ConversionOutcome::Incorrect;
-      ByteString().swap(image);  // the partial image is dropped, memory and all
-      result.lineNumber = lineNumber;
-      result.fault = fault;
-      result.reason = "Line " + std::to_string(lineNumber) + ": " + why;
+    const LineFault fault = subRipReader ? subRipReader->Add(line.text, lineNumber, builder, why)
+                                         : builder.Add(line.text, line.braces, why);
+    if (fault != LineFault::None) {
+      reject(fault, subRipReader ? subRipReader->faultLine() : lineNumber);
       return;
     }
     // consumed ÷ length × 100, exactly 100 once the whole file is in.
     const double percent =
         consumed >= length ? 100.0 : static_cast<double>(consumed) * percentPerByte;
     panel.SetProgress(static_cast<float>(percent));
+  }
+  if (subRipReader && reader.error() == 0) {
+    if (const LineFault fault = subRipReader->Finish(builder, why); fault != LineFault::None) {
+      reject(fault, subRipReader->faultLine());
+      return;
+    }
   }
   builder.Finish();
   if (reader.error() != 0) {
@@ -100,6 +114,25 @@ int DetectEncoding(int fd, TextEncoding& encoding, bool& byteOrderMark) {
   return ::lseek(fd, start, SEEK_SET) < 0 ? errno : 0;
 }
 
+// Whether the file is read as SubRip: the layout is told from its first lines, and a SubRip file
+// needs a frame rate. False, with `result` Incorrect, when it is SubRip and there is no rate.
+bool PickLayout(std::string_view head, const ConversionOptions& options,
+                std::optional<FrameRate>& subRip, ConversionResult& result) {
+  if (!LooksLikeSubRip(head)) return true;
+  if (!options.subRipRate) {
+    result.outcome = ConversionOutcome::Incorrect;
+    result.lineNumber = 1;
+    result.fault = LineFault::SubRipWithoutRate;
+    result.reason = std::string("Line 1: ") + kSubRipNeedsRate;
+    return false;
+  }
+  subRip = options.subRipRate;
+  return true;
+}
+
+// Enough of a file's start to tell its layout.
+constexpr std::size_t kHeadLength = 4096;
+
 }  // namespace
 
 DisplayClock::Placement DisplayClock::Place(std::int64_t start, std::int64_t end) {
@@ -118,6 +151,11 @@ void PadTitleImage(ByteString& image) {
 }
 
 ConversionResult ConvertTitleBytes(std::string_view bytes, CharMode mode, OperatorPanel& panel) {
+  return ConvertTitleBytesWith(bytes, mode, {}, panel);
+}
+
+ConversionResult ConvertTitleBytesWith(std::string_view bytes, CharMode mode,
+                                       const ConversionOptions& options, OperatorPanel& panel) {
   ConversionResult result;
   const std::size_t length = bytes.size();
   std::size_t skipped = 0;
@@ -127,12 +165,19 @@ ConversionResult ConvertTitleBytes(std::string_view bytes, CharMode mode, Operat
   } else if (LooksLikeUtf8(bytes)) {
     result.encoding = TextEncoding::Utf8;
   }
+  std::optional<FrameRate> subRip;
+  if (!PickLayout(bytes.substr(skipped, kHeadLength), options, subRip, result)) return result;
   LineReader reader(bytes.substr(skipped));
-  ConvertLines(reader, length, skipped, mode, panel, result);
+  ConvertLines(reader, length, skipped, mode, subRip, panel, result);
   return result;
 }
 
 ConversionResult ConvertTitleFile(const std::string& path, CharMode mode, OperatorPanel& panel) {
+  return ConvertTitleFileWith(path, mode, {}, panel);
+}
+
+ConversionResult ConvertTitleFileWith(const std::string& path, CharMode mode,
+                                      const ConversionOptions& options, OperatorPanel& panel) {
   // O_NONBLOCK keeps open() from waiting for a writer when a named pipe is chosen by mistake.
   const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (file.get() < 0) return Unreadable(errno);
@@ -151,9 +196,19 @@ ConversionResult ConvertTitleFile(const std::string& path, CharMode mode, Operat
   if (const int error = DetectEncoding(file.get(), result.encoding, byteOrderMark); error != 0) {
     return Unreadable(error);
   }
+  char head[kHeadLength];
+  const ssize_t headLength =
+      ::pread(file.get(), head, sizeof head,
+              byteOrderMark ? static_cast<off_t>(kUtf8ByteOrderMark.size()) : 0);
+  if (headLength < 0) return Unreadable(errno);
+  std::optional<FrameRate> subRip;
+  if (!PickLayout(std::string_view(head, static_cast<std::size_t>(headLength)), options, subRip,
+                  result)) {
+    return result;
+  }
   LineReader reader(file.get());
   ConvertLines(reader, static_cast<std::size_t>(info.st_size),
-               byteOrderMark ? kUtf8ByteOrderMark.size() : 0, mode, panel, result);
+               byteOrderMark ? kUtf8ByteOrderMark.size() : 0, mode, subRip, panel, result);
   return result;
 }
 

@@ -3,9 +3,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "convert/frame_rate.h"
 #include "convert/text_encoding.h"
 #include "shared/operator_panel.h"
 #include "shared/types.h"
@@ -25,12 +27,14 @@ enum class ConversionOutcome { Converted, Incorrect, Unreadable };
 // Why a line made the conversion end Incorrect.
 enum class LineFault {
   None,
-  MissingBrace,      // not in the {start}{end}text layout
-  FrameNotNumber,    // a frame field that is not a decimal number
-  FrameTooLarge,     // a frame number above kLargestFrameNumber
-  GapTooLong,        // more than kLargestFrameCount frames since the previous title ended
-  DurationTooLong,   // a title lasting more than kLargestFrameCount frames
-  TerminatorInText,  // a "{" left in the text, which the display would take for the record's end
+  MissingBrace,       // not in the {start}{end}text layout
+  FrameNotNumber,     // a frame field that is not a decimal number
+  FrameTooLarge,      // a frame number above kLargestFrameNumber
+  GapTooLong,         // more than kLargestFrameCount frames since the previous title ended
+  DurationTooLong,    // a title lasting more than kLargestFrameCount frames
+  TerminatorInText,   // a "{" left in the text, which the display would take for the record's end
+  SubRipWithoutRate,  // a SubRip file, whose times need a frame rate to become frames
+  SubRipLayout,       // a SubRip title without its number or its times
 };
 
 struct ConversionResult {
@@ -43,12 +47,29 @@ struct ConversionResult {
   std::string reason;
 };
 
+// How to read a title file beyond its character mode.
+struct ConversionOptions {
+  // The film's frame rate, which turns the times of a SubRip file into frames. Without it a
+  // SubRip file is refused, with a reason that says so.
+  std::optional<FrameRate> subRipRate;
+};
+
+// The reason given for a SubRip file converted without a frame rate.
+inline constexpr const char* kSubRipNeedsRate =
+    "this is a SubRip file; convert it with marvek-upload --fps RATE";
+
 // Reads the title file at `path` and builds its records, reporting progress after every line.
 // The file is closed before this returns, whatever the outcome.
 ConversionResult ConvertTitleFile(const std::string& path, CharMode mode, OperatorPanel& panel);
+// The same with options (a SubRip file's frame rate). A name of its own keeps ConvertTitleFile
+// a single function, whose address callers may take.
+ConversionResult ConvertTitleFileWith(const std::string& path, CharMode mode,
+                                      const ConversionOptions& options, OperatorPanel& panel);
 
 // The same conversion of file contents already in memory.
 ConversionResult ConvertTitleBytes(std::string_view bytes, CharMode mode, OperatorPanel& panel);
+ConversionResult ConvertTitleBytesWith(std::string_view bytes, CharMode mode,
+                                       const ConversionOptions& options, OperatorPanel& panel);
 
 // A frame count of 0 to 65535 as two bytes, most significant first.
 std::array<char, 2> EncodeFrameCount(std::uint16_t value);

@@ -19,8 +19,9 @@ constexpr float kPauseBeforeConversion = 0.5f;  // seconds
 constexpr std::chrono::milliseconds kPauseTurn{5};
 
 // Reads the file into an image. Returns false, having said why, when there is nothing to send.
-bool Convert(const std::string& fileName, CharMode mode, OperatorPanel& panel, ByteString& image) {
-  ConversionResult converted = ConvertTitleFile(fileName, mode, panel);
+bool Convert(const std::string& fileName, CharMode mode, const ConversionOptions& options,
+             OperatorPanel& panel, ByteString& image) {
+  ConversionResult converted = ConvertTitleFileWith(fileName, mode, options, panel);
   switch (converted.outcome) {
     case ConversionOutcome::Converted:
       break;
@@ -43,8 +44,8 @@ bool Convert(const std::string& fileName, CharMode mode, OperatorPanel& panel, B
   return true;
 }
 
-void Upload(ByteString& image, const std::string& portText, const std::string& speedText,
-            OperatorPanel& panel, const SerialPortLister& listPorts) {
+CommandOutcome Upload(ByteString& image, const std::string& portText, const std::string& speedText,
+                      OperatorPanel& panel, const SerialPortLister& listPorts) {
   PadTitleImage(image);
   SerialLink link;
   if (const LinkStatus opened = link.Open(FromOperatorChoice(portText, speedText)); !opened) {
@@ -54,7 +55,7 @@ void Upload(ByteString& image, const std::string& portText, const std::string& s
     }
     panel.AddStatus(status::kUploadAborted);
     panel.Beep();
-    return;
+    return CommandOutcome::PortUnusable;
   }
   panel.AddStatus(status::kUploading);
   const UploadResult uploaded = UploadTitleImage(image, link, panel);
@@ -64,18 +65,19 @@ void Upload(ByteString& image, const std::string& portText, const std::string& s
       panel.Beep();
       panel.AddStatus(status::kUploaded);
       panel.AddStatus(status::kFinished);
-      break;
+      return CommandOutcome::Uploaded;
     case UploadOutcome::NoReply:
       panel.AddStatus(status::kNoReply);
       panel.AddStatus(status::kUploadAborted);
       panel.Beep();
-      break;
+      return CommandOutcome::NoReply;
     case UploadOutcome::LinkFailed:
       panel.AddStatus(status::kSerialPortError + uploaded.reason);
       panel.AddStatus(status::kUploadAborted);
       panel.Beep();
-      break;
+      return CommandOutcome::LinkFailed;
   }
+  return CommandOutcome::LinkFailed;
 }
 
 }  // namespace
@@ -94,28 +96,54 @@ void PauseProg(float PauseTime, OperatorPanel& panel) {
 
 void ConvertUpload(const std::string& fileName, CharMode mode, const std::string& portText,
                    const std::string& speedText, OperatorPanel& panel) {
-  ConvertUpload(fileName, mode, portText, speedText, panel, ListSerialPorts);
+  RunConvertUpload(fileName, mode, portText, speedText, panel);
 }
 
-void ConvertUpload(const std::string& fileNameIn, CharMode mode, const std::string& portTextIn,
-                   const std::string& speedTextIn, OperatorPanel& panel,
+void ConvertUpload(const std::string& fileName, CharMode mode, const std::string& portText,
+                   const std::string& speedText, OperatorPanel& panel,
                    const SerialPortLister& listPorts) {
+  CommandOptions options;
+  options.listPorts = listPorts;
+  RunConvertUpload(fileName, mode, portText, speedText, panel, options);
+}
+
+CommandOutcome ConvertForCommand(const std::string& fileName, CharMode mode, OperatorPanel& panel,
+                                 const ConversionOptions& options, ByteString& image) {
+  if (fileName.empty()) {
+    panel.AddStatus(status::kFileNotSelected);
+    return CommandOutcome::NoFileSelected;
+  }
+  panel.AddStatus(status::kConverting + fileName);
+  return Convert(fileName, mode, options, panel, image) ? CommandOutcome::Converted
+                                                        : CommandOutcome::TitleFileUnusable;
+}
+
+CommandOutcome RunConvertUpload(const std::string& fileNameIn, CharMode mode,
+                                const std::string& portTextIn, const std::string& speedTextIn,
+                                OperatorPanel& panel, const CommandOptions& options) {
   // The window handles events while the command runs; whatever they change, the command goes
   // on with the choices it was started with.
   const std::string fileName = fileNameIn;
   const std::string portText = portTextIn;
   const std::string speedText = speedTextIn;
   panel.SetInputsEnabled(false);
+  CommandOutcome outcome = CommandOutcome::NoFileSelected;
   if (fileName.empty()) {
     panel.AddStatus(status::kFileNotSelected);
   } else {
     panel.AddStatus(status::kConverting + fileName);
     PauseProg(kPauseBeforeConversion, panel);
     ByteString image;
-    if (Convert(fileName, mode, panel, image)) Upload(image, portText, speedText, panel, listPorts);
+    outcome = CommandOutcome::TitleFileUnusable;
+    if (Convert(fileName, mode, options.conversion, panel, image)) {
+      // The fill makes 1 to 16 bytes more.
+      if (options.uploadStarting) options.uploadStarting(image.size() / kImageBlockSize + 1);
+      outcome = Upload(image, portText, speedText, panel, options.listPorts);
+    }
   }
   panel.SetProgress(0);
   panel.SetInputsEnabled(true);
+  return outcome;
 }
 
 }  // namespace marvek

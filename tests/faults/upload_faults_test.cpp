@@ -10,7 +10,7 @@
 #include "convert/text_encoding.h"
 #include "convert/title_image.h"
 #include "fault_station.h"
-#include "title_display_sim/image_decoder.h"
+#include "display/image_decoder.h"
 #include "upload/block_upload.h"
 #include "upload/serial_link.h"
 
@@ -133,8 +133,8 @@ TEST(NothingLost, RealLookingTitleFilesReachTheDisplayFrameByFrameAndReadBackAsW
     EXPECT_EQ(station.display.Received().size() - receivedBefore, 17 * upload.frames.size());
 
     // Read back, the titles are those of the file, placed on the display's clock.
-    const sim::DecodedImage decoded = sim::DecodeTitleImage(upload.image);
-    EXPECT_TRUE(decoded.ok()) << sim::DescribeImage(decoded);
+    const DecodedImage decoded = DecodeTitleImage(upload.image);
+    EXPECT_TRUE(decoded.ok()) << DescribeImage(decoded);
     ASSERT_EQ(decoded.titles.size(), titles.size());
     std::int64_t previousEnd = 0;
     for (std::size_t i = 0; i < titles.size(); ++i) {

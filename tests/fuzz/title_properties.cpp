@@ -15,11 +15,12 @@
 
 #include "convert/char_mode.h"
 #include "convert/line_reader.h"
+#include "convert/subrip_reader.h"
 #include "convert/text_encoding.h"
 #include "convert/title_image.h"
 #include "convert/title_line.h"
+#include "display/image_decoder.h"
 #include "shared/operator_panel.h"
-#include "title_display_sim/image_decoder.h"
 
 namespace marvek::fuzz {
 namespace {
@@ -228,6 +229,13 @@ Expected Reference(std::string_view bytes, CharMode mode) {
   }
   e.encoding = utf8 ? TextEncoding::Utf8 : TextEncoding::Windows1250;
 
+  // A file that opens like SubRip is refused as a whole: it needs a frame rate to be read.
+  if (LooksLikeSubRip(body.substr(0, 4096))) {
+    e.badLine = 1;
+    e.fault = LineFault::SubRipWithoutRate;
+    return e;
+  }
+
   std::int64_t previousEnd = 0;  // the display's clock
   const std::vector<ReferenceLine> lines = SplitLines(body);
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -334,11 +342,11 @@ void CheckAgainstReference(const Run& run, const Expected& e, Verdict& v) {
   const std::size_t fill = filled.size() - r.image.size();
   v.Expect(!filled.empty() && filled.size() % 16 == 0, "the filled image is not whole blocks");
   v.Expect(fill >= 1 && fill <= 16, "the fill is not 1 to 16 bytes");
-  const sim::DecodedImage decoded = sim::DecodeTitleImage(filled);
+  const DecodedImage decoded = DecodeTitleImage(filled);
   v.Expect(decoded.ok(), "the display cannot read the image");
   if (!v.Expect(decoded.titles.size() == e.titles.size(), "the image holds other titles")) return;
   for (std::size_t i = 0; i < e.titles.size(); ++i) {
-    const sim::DecodedTitle& got = decoded.titles[i];
+    const DecodedTitle& got = decoded.titles[i];
     v.Expect(got.start == e.titles[i].start, "a title starts at another frame");
     v.Expect(got.end == e.titles[i].end, "a title ends at another frame");
     v.Expect(got.text == e.titles[i].text, "a title's text differs");

@@ -108,6 +108,16 @@ TEST(ConvertUpload, NothingIsReadOrSentWithoutAFileOrWithABadOne) {
             (Strings{"Converting " + number, number + " is incorrect for converting.",
                      "Line 2: end frame \"4x\" is not a number", "Converting aborted !"}));
 
+  // The window has no frame rate to offer, so a SubRip file is refused with what it is.
+  const std::string subRip =
+      run.dir.Write("film.srt", "1\r\n00:00:01,000 --> 00:00:02,000\r\nHi\r\n");
+  RecordingPanel badSubRip;
+  ConvertUpload(subRip, CharMode::DeviceCodes, run.display.PortPath(), "9600", badSubRip);
+  EXPECT_EQ(badSubRip.StatusesAndBeeps(),
+            (Strings{"Converting " + subRip, subRip + " is incorrect for converting.",
+                     "Line 1: this is a SubRip file; convert it with marvek-upload --fps RATE",
+                     "Converting aborted !"}));
+
   const std::string missing = (run.dir.path() / "gone.sub").string();
   RecordingPanel unreadable;
   ConvertUpload(missing, CharMode::DeviceCodes, run.display.PortPath(), "9600", unreadable);

@@ -12,7 +12,7 @@
 #include <pthread.h>
 #include <signal.h>
 
-#include "title_display_sim/image_decoder.h"
+#include "display/image_decoder.h"
 #include "title_display_sim/title_display_sim.h"
 
 namespace {
@@ -172,7 +172,7 @@ void Report(const Upload& upload) {
             << upload.image.size() << " bytes of image\n";
   for (const std::string& problem : upload.problems)
     std::cout << "frame problem: " << problem << "\n";
-  std::cout << marvek::sim::DescribeImage(marvek::sim::DecodeTitleImage(upload.image))
+  std::cout << marvek::DescribeImage(marvek::DecodeTitleImage(upload.image))
             << std::flush;
 }
 

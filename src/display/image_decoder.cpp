@@ -1,4 +1,4 @@
-#include "title_display_sim/image_decoder.h"
+#include "display/image_decoder.h"
 
 #include <algorithm>
 #include <array>
@@ -6,7 +6,7 @@
 
 #include "convert/text_encoding.h"
 
-namespace marvek::sim {
+namespace marvek {
 namespace {
 
 constexpr char kTerminator = '{';
@@ -198,4 +198,4 @@ std::string DescribeImage(const DecodedImage& image) {
   return out;
 }
 
-}  // namespace marvek::sim
+}  // namespace marvek

@@ -8,7 +8,9 @@
 
 #include "shared/types.h"
 
-namespace marvek::sim {
+// The display's side of the title image: what it reads back from the bytes it stored. Shared by
+// the simulator, the command line's --show and the tests that check an image.
+namespace marvek {
 
 // One title as the display plays it.
 struct DecodedTitle {
@@ -40,4 +42,4 @@ std::string DescribeImage(const DecodedImage& image);
 // every other byte in Windows-1250; "?" for a byte with no letter, \xNN for control bytes.
 std::string DisplayText(std::string_view text);
 
-}  // namespace marvek::sim
+}  // namespace marvek

@@ -1,4 +1,4 @@
-#include "title_display_sim/image_decoder.h"
+#include "display/image_decoder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -8,7 +8,7 @@
 #include "convert/title_image.h"
 #include "support/recording_panel.h"
 
-namespace marvek::sim {
+namespace marvek {
 namespace {
 
 using ::testing::ElementsAre;
@@ -191,4 +191,4 @@ TEST(ImageDecoder, TakesAnyBytes) {
 }
 
 }  // namespace
-}  // namespace marvek::sim
+}  // namespace marvek

@@ -1,0 +1,132 @@
+#include "cli/commands.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string_view>
+
+#include "cli/exit_codes.h"
+#include "cli/title_report.h"
+#include "display/image_decoder.h"
+#include "shared/system_reason.h"
+#include "upload/serial_link.h"
+#include "upload/serial_ports.h"
+#include "window/convert_upload.h"
+
+namespace marvek::cli {
+namespace {
+
+int ExitCodeOf(CommandOutcome outcome) {
+  switch (outcome) {
+    case CommandOutcome::Uploaded:
+    case CommandOutcome::Converted:
+      return exit_code::kDone;
+    case CommandOutcome::NoFileSelected:
+      return exit_code::kWrongUsage;
+    case CommandOutcome::TitleFileUnusable:
+      return exit_code::kTitleFileUnusable;
+    case CommandOutcome::PortUnusable:
+      return exit_code::kPortUnusable;
+    case CommandOutcome::NoReply:
+    case CommandOutcome::LinkFailed:
+      return exit_code::kUploadFailed;
+  }
+  return exit_code::kUploadFailed;
+}
+
+// Converts with the command's status lines; the filled image, or the exit code of a failure.
+int Convert(const Request& request, TerminalPanel& panel, ByteString& image) {
+  const CommandOutcome converted =
+      ConvertForCommand(request.titleFile, request.mode, panel, request.conversion, image);
+  if (converted != CommandOutcome::Converted) return ExitCodeOf(converted);
+  PadTitleImage(image);
+  return exit_code::kDone;
+}
+
+// Writes all of `bytes` to `fd`; 0 or the errno of the failure.
+int WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return 0;
+}
+
+// Writes data for the caller to standard output; false, having said why, when it cannot.
+bool WriteStandardOutput(std::string_view bytes, TerminalPanel& panel) {
+  std::fflush(stdout);
+  if (const int error = WriteAll(STDOUT_FILENO, bytes); error != 0) {
+    panel.AddStatus("Standard output cannot be written: " + SystemReason(error));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int Upload(const Request& request, TerminalPanel& panel) {
+  CommandOptions options;
+  options.conversion = request.conversion;
+  options.uploadStarting = [&panel](std::size_t blocks) { panel.UploadStarting(blocks); };
+  return ExitCodeOf(RunConvertUpload(request.titleFile, request.mode, request.port, request.speed,
+                                     panel, options));
+}
+
+int Check(const Request& request, TerminalPanel& panel) {
+  ByteString image;
+  if (const int code = Convert(request, panel, image); code != exit_code::kDone) return code;
+  // No port is opened, but the choice of port and speed is checked as an upload would use it.
+  const LinkSettings settings = FromOperatorChoice(request.port, request.speed);
+  if (!settings.usable()) {
+    panel.AddStatus(settings.problem);
+    return exit_code::kPortUnusable;
+  }
+  const std::string report = CheckReport(DecodeTitleImage(image), settings.speed);
+  return WriteStandardOutput(report, panel) ? exit_code::kDone : exit_code::kTitleFileUnusable;
+}
+
+int Show(const Request& request, TerminalPanel& panel) {
+  ByteString image;
+  if (const int code = Convert(request, panel, image); code != exit_code::kDone) return code;
+  const std::string titles = TitlesAsTitleFile(DecodeTitleImage(image));
+  return WriteStandardOutput(titles, panel) ? exit_code::kDone : exit_code::kTitleFileUnusable;
+}
+
+int Output(const Request& request, TerminalPanel& panel) {
+  ByteString image;
+  if (const int code = Convert(request, panel, image); code != exit_code::kDone) return code;
+  if (request.output == "-") {
+    return WriteStandardOutput(image, panel) ? exit_code::kDone : exit_code::kTitleFileUnusable;
+  }
+  const int fd = ::open(request.output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  int error = fd < 0 ? errno : WriteAll(fd, image);
+  if (fd >= 0 && ::close(fd) != 0 && error == 0) error = errno;
+  if (error != 0) {
+    panel.AddStatus(request.output + " cannot be written: " + SystemReason(error));
+    return exit_code::kTitleFileUnusable;
+  }
+  std::string written = "Title image written to ";
+  written.append(request.output).append(" (").append(std::to_string(image.size()));
+  panel.AddStatus(written.append(" bytes)."));
+  return exit_code::kDone;
+}
+
+int ListPorts() {
+  const std::vector<SerialPortInfo> ports = ListSerialPorts();
+  if (ports.empty()) {
+    std::fprintf(stderr, "No serial ports found.\n");
+    return exit_code::kDone;
+  }
+  for (const SerialPortInfo& port : ports) {
+    std::printf("%s\t%s\t%s\n", port.device.c_str(), port.byId.c_str(), port.description.c_str());
+  }
+  return std::fflush(stdout) == 0 ? exit_code::kDone : exit_code::kTitleFileUnusable;
+}
+
+}  // namespace marvek::cli

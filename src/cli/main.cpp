@@ -1,0 +1,104 @@
+// marvek-upload: converts a title file and uploads it to the title display, from the command line.
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "cli/commands.h"
+#include "cli/end_signals.h"
+#include "cli/exit_codes.h"
+#include "cli/terminal_panel.h"
+#include "convert/frame_rate.h"
+
+namespace {
+
+using namespace marvek;
+using namespace marvek::cli;
+
+constexpr const char* kDescription =
+    "Converts a title file ({start}{end}text lines, or SubRip with --fps) into the title\n"
+    "display's image and uploads it over a serial line. Status lines go to standard error;\n"
+    "standard output carries only data (--show, --output -, --list-ports).";
+
+// Says what is wrong with the command line, the way the option parser does.
+int WrongUsage(const std::string& what) {
+  std::fprintf(stderr, "%s\nRun with --help for more information.\n", what.c_str());
+  return exit_code::kWrongUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app(kDescription, "marvek-upload");
+  Request request;
+  std::string fps;
+  bool plainLetters = false;
+  bool quiet = false;
+  bool checkOnly = false;
+  bool showOnly = false;
+  bool listOnly = false;
+
+  app.add_option("-p,--port", request.port, "ComN or a device path, as in the window")
+      ->capture_default_str();
+  app.add_option("-s,--speed", request.speed, "bits per second")->capture_default_str();
+  app.add_flag("--plain-letters", plainLetters,
+               "send č ć š ž đ as plain letters (default: the display's own codes)");
+  auto* fpsOption =
+      app.add_option(
+             "--fps", fps,
+             "read a SubRip file, turning its times into frames at RATE (e.g. 24, 25, 23.976)")
+          ->type_name("RATE");
+  app.add_flag("--check", checkOnly,
+               "convert only, and report what would be sent; no port is opened");
+  app.add_flag("--show", showOnly,
+               "print the titles as the display will show them; no port is opened");
+  auto* output = app.add_option("-o,--output", request.output,
+                                "write the title image to FILE (\"-\": standard output) instead "
+                                "of uploading")
+                     ->type_name("FILE");
+  app.add_flag("--list-ports", listOnly, "list the serial ports found, with their descriptions");
+  app.add_flag("-q,--quiet", quiet, "no progress bar");
+  app.set_version_flag("--version", "marvek-upload " MARVEK_VERSION, "print the version");
+  app.add_option("TITLE-FILE", request.titleFile, "the title file")->type_name("");
+  app.footer(
+      "Exit codes: 0 done, 1 the title file cannot be used, 2 wrong usage, 3 the port or speed\n"
+      "cannot be used or opened, 4 the display did not answer or the line failed, 130\n"
+      "interrupted (143 for SIGTERM).");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e);  // prints the help, the version, or what is wrong
+    return code == 0 ? exit_code::kDone : exit_code::kWrongUsage;
+  }
+
+  // What to do instead of uploading: one thing at a time.
+  if (checkOnly + showOnly + (output->count() > 0) + listOnly > 1) {
+    return WrongUsage("--check, --show, --output and --list-ports go one at a time");
+  }
+  if (listOnly) {
+    return request.titleFile.empty() ? ListPorts() : WrongUsage("--list-ports takes no TITLE-FILE");
+  }
+  if (request.titleFile.empty()) {
+    return WrongUsage("TITLE-FILE is required");
+  }
+  if (fpsOption->count() > 0) {
+    request.conversion.subRipRate = ParseFrameRate(fps);
+    if (!request.conversion.subRipRate) {
+      return WrongUsage("--fps: \"" + fps +
+                        "\" is no frame rate; give frames a second above 0 and at most 1000, "
+                        "such as 25 or 23.976");
+    }
+  }
+  request.mode = plainLetters ? CharMode::PlainLetters : CharMode::DeviceCodes;
+
+  CatchEndSignals();
+  const bool terminal = ::isatty(STDERR_FILENO) == 1;
+  TerminalPanel panel(stderr, terminal && !quiet, terminal);
+  if (checkOnly) return Check(request, panel);
+  if (showOnly) return Show(request, panel);
+  if (*output) return Output(request, panel);
+  return Upload(request, panel);
+}

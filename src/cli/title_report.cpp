@@ -1,0 +1,60 @@
+#include "cli/title_report.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace marvek::cli {
+namespace {
+
+constexpr std::size_t kBlockBytes = 16;
+constexpr double kBitsPerBlock = (1 + 16 + 1) * 10;  // "L", the block, the "R"; 8N1
+
+std::string Duration(double seconds) {
+  char text[48];
+  if (seconds < 10) {
+    std::snprintf(text, sizeof text, "%.2f s", seconds);
+  } else if (seconds < 60) {
+    std::snprintf(text, sizeof text, "%.1f s", seconds);
+  } else {
+    const long long whole = std::llround(seconds);
+    std::snprintf(text, sizeof text, "%lld min %lld s", whole / 60, whole % 60);
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string TitlesAsTitleFile(const DecodedImage& image) {
+  std::string out;
+  for (const DecodedTitle& title : image.titles) {
+    out.append("{").append(std::to_string(title.start)).append("}{");
+    out.append(std::to_string(title.end)).append("}");
+    if (title.utf8.find('}') != std::string::npos) out += "{}";
+    out += title.utf8;
+    out += "\n";
+  }
+  return out;
+}
+
+double LineSeconds(std::size_t blocks, int speed) {
+  return speed <= 0 ? 0 : static_cast<double>(blocks) * kBitsPerBlock / speed;
+}
+
+std::string CheckReport(const DecodedImage& image, int speed) {
+  const std::size_t blocks = image.imageLength / kBlockBytes;
+  std::string out = "Titles: ";
+  out.append(std::to_string(image.titles.size())).append("\n");
+  out.append("Image: ").append(std::to_string(image.imageLength)).append(" bytes, ");
+  out.append(std::to_string(blocks)).append(blocks == 1 ? " block\n" : " blocks\n");
+  if (image.titles.empty()) {
+    out += "Frames: none\n";
+  } else {
+    out.append("Frames: ").append(std::to_string(image.titles.front().start)).append(" to ");
+    out.append(std::to_string(image.titles.back().end)).append("\n");
+  }
+  out.append("Upload at ").append(std::to_string(speed)).append(" bit/s: about ");
+  out.append(Duration(LineSeconds(blocks, speed))).append(" on the line\n");
+  return out;
+}
+
+}  // namespace marvek::cli

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "display/image_decoder.h"
+
+namespace marvek::cli {
+
+// The titles of a decoded image as a title file in UTF-8, one {start}{end}text line a title, the
+// frames on the display's clock and the letters as the display shows them. A text holding "}"
+// gets "{}" in front, so that reading the line again gives the same text.
+std::string TitlesAsTitleFile(const DecodedImage& image);
+
+// Seconds the line needs for `blocks` blocks at `speed` bits per second: each block is an
+// "L" and 16 bytes out and an "R" back, ten bits a byte. The display's own time comes on top.
+double LineSeconds(std::size_t blocks, int speed);
+
+// What --check reports: the number of titles, the image's size in bytes and blocks, the first
+// and last frames, and the time the upload takes on the line.
+std::string CheckReport(const DecodedImage& image, int speed);
+
+}  // namespace marvek::cli

@@ -1,0 +1,189 @@
+#include "convert/subrip_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "convert/frame_rate.h"
+#include "convert/title_image.h"
+#include "display/image_decoder.h"
+#include "support/recording_panel.h"
+
+namespace marvek {
+namespace {
+
+FrameRate Rate(std::string_view text) {
+  const auto rate = ParseFrameRate(text);
+  EXPECT_TRUE(rate) << text;
+  return rate.value_or(FrameRate{25, 1});
+}
+
+TEST(FrameRate, ReadsWholeAndDecimalRatesAndRefusesTheRest) {
+  EXPECT_EQ(Rate("23.976").numerator, 23976);
+  EXPECT_EQ(Rate("23.976").denominator, 1000);
+  for (const char* bad :
+       {"", ".", "0.000", "-25", "25fps", "2.5.0", "1000.5", "1.1234567", "99999999999999999999"}) {
+    EXPECT_FALSE(ParseFrameRate(bad)) << bad;
+  }
+}
+
+TEST(FrameRate, TakesTheNearestFrameAndRoundsHalvesUp) {
+  const FrameRate pal = Rate("25");
+  EXPECT_EQ(FrameAt(0, pal), 0);
+  EXPECT_EQ(FrameAt(19, pal), 0);  // 0.475
+  EXPECT_EQ(FrameAt(20, pal), 1);  // 0.5
+  EXPECT_EQ(FrameAt(60, pal), 2);  // 1.5
+  EXPECT_EQ(FrameAt(61'000, pal), 1525);
+  // Exact halves at rates that a binary fraction cannot hold.
+  EXPECT_EQ(FrameAt(50'000, Rate("29.97")), 1499);  // 1498.5
+  const FrameRate film = Rate("23.976");
+  EXPECT_EQ(FrameAt(1001, film), 24);                // 23.999976
+  EXPECT_EQ(FrameAt(187'312'500, film), 4'491'005);  // 4491004.5, after 52 hours
+  // The longest time a line of times can hold, at the highest rate, stays exact.
+  EXPECT_EQ(FrameAt(999LL * 3'600'000 + 3'599'999, Rate("999.999999")), 3'599'999'995LL);
+}
+
+TEST(SubRipTimes, ReadsTheLineOfTimes) {
+  std::int64_t start = 0;
+  std::int64_t end = 0;
+  ASSERT_TRUE(ParseSubRipTimes("00:01:02,500 --> 00:01:04,000", start, end));
+  EXPECT_EQ(start, 62'500);
+  EXPECT_EQ(end, 64'000);
+  // A point before the milliseconds, short fractions, blanks, and display coordinates after.
+  ASSERT_TRUE(ParseSubRipTimes(" 1:02:03.5-->1:02:04,25  X1:10 X2:20 Y1:5 Y2:9", start, end));
+  EXPECT_EQ(start, 3'723'500);
+  EXPECT_EQ(end, 3'724'250);
+  for (const char* bad : {"", "1", "00:01:02,500", "00:01:02,500 -> 00:01:04,000",
+                          "00:60:00,000 --> 01:00:00,000", "00:00:01 --> 00:00:02",
+                          "00:00:01,000 --> 00:00:02,000x", "1000:00:00,000 --> 1000:00:01,000"}) {
+    EXPECT_FALSE(ParseSubRipTimes(bad, start, end)) << bad;
+  }
+}
+
+TEST(SubRipText, DropsFormattingTagsOnly) {
+  const auto strip = [](std::string_view line) {
+    ByteString text;
+    AppendWithoutTags(line, text);
+    return text;
+  };
+  EXPECT_EQ(strip("<i>Hi</i> <B>there</B>, <u>you</U>"), "Hi there, you");
+  EXPECT_EQ(strip("<font color=\"#ff0000\">red</font> <FONT face=x>"), "red ");
+  EXPECT_EQ(strip("{\\an8}Top {\\i1}line"), "Top line");
+  // Text that only looks like a tag stays.
+  EXPECT_EQ(strip("a < b > c <br> <iframe> <i x>"), "a < b > c <br> <iframe> <i x>");
+  EXPECT_EQ(strip("1 <i"), "1 <i");
+  EXPECT_EQ(strip("{\\an8 unclosed"), "{\\an8 unclosed");
+}
+
+struct Converted {
+  ConversionResult result;
+  std::vector<DecodedTitle> titles;
+};
+
+Converted ConvertSubRip(std::string_view bytes, std::string_view rate,
+                        CharMode mode = CharMode::DeviceCodes) {
+  testing::RecordingPanel panel;
+  ConversionOptions options;
+  options.subRipRate = ParseFrameRate(rate);
+  Converted c{ConvertTitleBytesWith(bytes, mode, options, panel), {}};
+  if (c.result.outcome == ConversionOutcome::Converted) {
+    ByteString image = c.result.image;
+    PadTitleImage(image);
+    const DecodedImage decoded = DecodeTitleImage(image);
+    EXPECT_TRUE(decoded.ok()) << DescribeImage(decoded);
+    c.titles = decoded.titles;
+  }
+  return c;
+}
+
+void ExpectTitle(const DecodedTitle& title, std::int64_t start, std::int64_t end,
+                 const std::string& text) {
+  EXPECT_EQ(title.start, start);
+  EXPECT_EQ(title.end, end);
+  EXPECT_EQ(title.utf8, text);
+}
+
+TEST(SubRipConversion, GivesTheTitlesOfTheFileOnTheDisplaysClock) {
+  // CR LF, two lines joined, tags, a title without a number, the last without its blank line.
+  const Converted c = ConvertSubRip(
+      "1\r\n00:00:01,000 --> 00:00:02,500\r\n<i>First</i>\r\nline two\r\n\r\n"
+      "2\r\n00:00:04,020 --> 00:00:05,000\r\n{\\an8}Second\r\n\r\n\r\n"
+      "00:00:06,000 --> 00:00:07,000\r\nThird",
+      "25");
+  ASSERT_EQ(c.result.outcome, ConversionOutcome::Converted) << c.result.reason;
+  ASSERT_EQ(c.titles.size(), 3u);
+  ExpectTitle(c.titles[0], 25, 63, "First|line two");  // 62.5 rounds up
+  ExpectTitle(c.titles[1], 101, 125, "Second");        // 100.5 rounds up
+  ExpectTitle(c.titles[2], 150, 175, "Third");
+}
+
+TEST(SubRipConversion, ReadsTheLettersInTheFilesEncoding) {
+  const std::string title = "1\n00:00:00,000 --> 00:00:01,000\n";
+  // UTF-8 and Windows-1250 give the same record; an empty text gives an empty record.
+  for (const std::string& letters : {std::string("čaša đak"), std::string("\xE8"
+                                                                          "a\x9A"
+                                                                          "a \xF0"
+                                                                          "ak")}) {
+    const Converted c = ConvertSubRip(title + letters + "\n\n2\n00:00:02,000 --> 00:00:03,000\n\n",
+                                      "25", CharMode::PlainLetters);
+    ASSERT_EQ(c.result.outcome, ConversionOutcome::Converted) << c.result.reason;
+    ASSERT_EQ(c.titles.size(), 2u);
+    ExpectTitle(c.titles[0], 0, 25, "casa djak");
+    ExpectTitle(c.titles[1], 50, 75, "");
+  }
+}
+
+TEST(SubRipConversion, NamesTheLineOfWhatCannotBeRead) {
+  const auto rejected = [](std::string_view bytes, std::string_view rate) {
+    testing::RecordingPanel panel;
+    ConversionOptions options;
+    options.subRipRate = ParseFrameRate(rate);
+    return ConvertTitleBytesWith(bytes, CharMode::DeviceCodes, options, panel);
+  };
+  const std::string first = "1\n00:00:01,000 --> 00:00:02,000\nHi\n\n";
+
+  ConversionResult r = rejected(first + "2\n00:00:03,000 -> 00:00:04,000\nHo\n", "25");
+  EXPECT_EQ(r.outcome, ConversionOutcome::Incorrect);
+  EXPECT_EQ(r.fault, LineFault::SubRipLayout);
+  EXPECT_EQ(r.reason,
+            "Line 6: expected the times of a title, such as 00:01:02,500 --> 00:01:04,000");
+  EXPECT_TRUE(r.image.empty());
+
+  r = rejected(first + "2\n", "25");
+  EXPECT_EQ(r.reason, "Line 5: the file ends before the times of its last title");
+
+  // The display's limits hold as for title lines, named at the title's times.
+  r = rejected(first + "2\n01:00:00,000 --> 01:00:01,000\nLate\n", "25");
+  EXPECT_EQ(r.fault, LineFault::GapTooLong);
+  EXPECT_TRUE(r.reason.starts_with("Line 6: title starts 89950 frames after")) << r.reason;
+  r = rejected(first + "2\n00:00:03,000 --> 00:00:04,000\na { b\n", "25");
+  EXPECT_EQ(r.fault, LineFault::TerminatorInText);
+  EXPECT_EQ(r.lineNumber, 6u);
+}
+
+TEST(SubRipConversion, IsRefusedWithoutAFrameRate) {
+  testing::RecordingPanel panel;
+  const ConversionResult r = ConvertTitleBytes(
+      "\xEF\xBB\xBF"
+      "1\r\n00:00:01,000 --> 00:00:02,000\r\nHi\r\n",
+      CharMode::DeviceCodes, panel);
+  EXPECT_EQ(r.outcome, ConversionOutcome::Incorrect);
+  EXPECT_EQ(r.fault, LineFault::SubRipWithoutRate);
+  EXPECT_EQ(r.lineNumber, 1u);
+  EXPECT_EQ(r.reason, "Line 1: this is a SubRip file; convert it with marvek-upload --fps RATE");
+  EXPECT_TRUE(panel.progress.empty());
+
+  // A number and times with a blank line between them are no SubRip title.
+  EXPECT_TRUE(LooksLikeSubRip("\n\n 7 \n00:00:01,000 --> 00:00:02,000"));
+  EXPECT_TRUE(LooksLikeSubRip("00:00:01,000 --> 00:00:02,000\nNo numbers\n"));
+  EXPECT_FALSE(LooksLikeSubRip("1\r\n\r\n00:00:01,000 --> 00:00:02,000\r\n"));
+  // A title file is read as one, with or without a rate.
+  const Converted braces = ConvertSubRip("{1}{25}Hi\r\n", "25");
+  ASSERT_EQ(braces.titles.size(), 1u);
+  ExpectTitle(braces.titles[0], 1, 25, "Hi");
+}
+
+}  // namespace
+}  // namespace marvek
