@@ -6,6 +6,7 @@
 
 #include "convert/image_writer.h"
 #include "convert/title_image.h"
+#include "convert/windows1250_transcoder.h"
 
 namespace marvek {
 
@@ -13,22 +14,24 @@ namespace marvek {
 // line to the next.
 class RecordBuilder {
  public:
+  // The titles' text comes in `encoding` (UTF-8 for a UTF-16 file, decoded as it is read).
   // `expected` guesses the size of the finished image.
-  RecordBuilder(CharMode mode, bool utf8, ByteString& image, std::size_t expected)
-      : mode_(mode), utf8_(utf8), writer_(image, expected) {}
+  RecordBuilder(CharMode mode, TextEncoding encoding, ByteString& image, std::size_t expected)
+      : mode_(mode), transcoder_(encoding), writer_(image, expected) {}
 
   // Appends the record of `line`, which holds `braces` "{" and "}". Returns LineFault::None, or
   // why the line cannot be a title, with the details in `why`; nothing is appended then.
   LineFault Add(std::string_view line, std::size_t braces, std::string& why);
   // Leaves the image holding just the records written.
   void Finish() { writer_.Finish(); }
+  // Whether Cyrillic letters were written in Latin letters.
+  bool wroteCyrillic() const { return transcoder_.wroteCyrillic(); }
 
  private:
   CharMode mode_;
-  bool utf8_;
+  Windows1250Transcoder transcoder_;
   ImageWriter writer_;
   DisplayClock clock_;
-  ByteString transcoded_;  // reused for every UTF-8 line
 };
 
 }  // namespace marvek
