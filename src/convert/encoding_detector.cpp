@@ -30,7 +30,12 @@ TextEncoding GuessSingleByteEncoding(std::string_view sample) {
   uchardet_data_end(detector.get());
   const std::string_view charset = uchardet_get_charset(detector.get());
   if (charset == "ISO-8859-2") return TextEncoding::Iso8859_2;
-  if (charset == "WINDOWS-1251") return TextEncoding::Windows1251;
+  // On short Serbian texts uchardet may name another Cyrillic code page. Windows-1251 is the one
+  // the region's Cyrillic files come in, and the guards still hold it to the bytes.
+  for (const std::string_view cyrillic :
+       {"WINDOWS-1251", "MAC-CYRILLIC", "KOI8-R", "IBM866", "IBM855", "ISO-8859-5"}) {
+    if (charset == cyrillic) return TextEncoding::Windows1251;
+  }
   return TextEncoding::Windows1250;
 }
 

@@ -58,8 +58,8 @@ class EncodingDetector {
 // The encoding of title file contents already in memory.
 TextEncoding DetectTextEncoding(std::string_view bytes);
 
-// What uchardet makes of `sample`: Windows-1250, ISO-8859-2 or Windows-1251, and Windows-1250 for
-// any other answer.
+// What uchardet makes of `sample`: ISO-8859-2, Windows-1251 for any Cyrillic code page, and
+// Windows-1250 for any other answer.
 TextEncoding GuessSingleByteEncoding(std::string_view sample);
 
 }  // namespace marvek
