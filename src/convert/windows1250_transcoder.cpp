@@ -12,7 +12,7 @@ namespace {
 
 // ISO-8859-2 to Windows-1250, byte for byte: the two share every letter, at other places. The
 // controls 0x80 to 0x9F have no byte in Windows-1250 and become "?".
-constexpr std::array<char, 256> MakeIso8859_2Table() {
+std::array<char, 256> MakeIso8859_2Table() {
   std::array<char, 256> table{};
   for (int b = 0; b < 256; ++b) {
     const char32_t c = Iso8859_2ToUnicode(static_cast<unsigned char>(b));
