@@ -73,7 +73,7 @@ std::string_view Windows1250Transcoder::Transcode(std::string_view text) {
   if (encoding_ == TextEncoding::Windows1251) {
     for (const char c : text) {
       const char32_t u = Windows1251ToUnicode(static_cast<unsigned char>(c));
-      characters_.push_back(u == 0 ? kMalformedUtf8 : u);
+      characters_.push_back(u == 0 && c != 0 ? kMalformedUtf8 : u);  // 0x98 stands for nothing
     }
   } else {
     auto p = reinterpret_cast<const unsigned char*>(text.data());

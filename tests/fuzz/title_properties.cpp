@@ -26,8 +26,6 @@
 namespace marvek::fuzz {
 namespace {
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
 // Keeps the first property that failed; later failures add nothing to it.
 class Verdict {
  public:
