@@ -92,6 +92,11 @@ int main(int argc, char** argv) {
                       std::to_string(big.wcMs).substr(0, 5) + " ms"});
   const double memoryLimit =
       static_cast<double>(big.fileBytes + big.imageBytes) / (1024.0 * 1024.0) + 32;
+  const DetectionFigures detection = MeasureDetection(full, options.runs);
+  rows.push_back({"Encoding detected / forced Windows-1250",
+                  detection.detectedMs / detection.forcedMs, "x", 1.1, true,
+                  "100 MB in Windows-1250, " + std::to_string(detection.detectedMs).substr(0, 6) +
+                      " ms / " + std::to_string(detection.forcedMs).substr(0, 6) + " ms"});
   rows.push_back({"Peak memory converting 100 MB", big.peakResidentMb, "MiB", memoryLimit, true,
                   "max RSS of a process converting once; limit file + image + 32 MiB"});
 

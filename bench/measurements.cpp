@@ -88,6 +88,21 @@ double MeasureConversionWith(const std::string& path, OperatorPanel& panel, int 
   return Median(times);
 }
 
+DetectionFigures MeasureDetection(const std::string& path, int runs) {
+  QuietPanel quiet;
+  std::vector<double> detected, forced;
+  ConvertOnce(path, quiet);  // brings the file into the page cache for both
+  for (int i = 0; i < runs; ++i) {
+    detected.push_back(ConvertOnce(path, quiet));
+    const auto start = Clock::now();
+    ConversionResult result =
+        ConvertTitleFileAs(path, TextEncoding::Windows1250, CharMode::DeviceCodes, quiet);
+    PadTitleImage(result.image);
+    forced.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+  }
+  return {Median(detected), Median(forced)};
+}
+
 ConversionFigures MeasureConversion(const std::string& path, int runs) {
   ConversionFigures figures;
   figures.fileBytes = std::filesystem::file_size(path);

@@ -34,6 +34,13 @@ ConversionFigures MeasureConversion(const std::string& path, int runs);
 // Median milliseconds of converting `path` with `panel`.
 double MeasureConversionWith(const std::string& path, OperatorPanel& panel, int runs);
 
+struct DetectionFigures {
+  double detectedMs = 0;  // ConvertTitleFile, which first decides the encoding, median
+  double forcedMs = 0;    // ConvertTitleFileAs Windows-1250, which looks at nothing first, median
+};
+// The cost of deciding the encoding of `path`, the two conversions taken in turn.
+DetectionFigures MeasureDetection(const std::string& path, int runs);
+
 struct UploadFigures {
   double medianUs = 0;  // per block, from one acknowledgement to the next
   double p99Us = 0;

@@ -1,6 +1,7 @@
 #include "convert/line_reader.h"
 
 #include "convert/byte_search.h"
+#include "convert/utf16_reader.h"
 
 #include <unistd.h>
 
@@ -14,6 +15,10 @@ LineReader::LineReader(int fd, std::size_t block)
     : fd_(fd), capacity_(std::max<std::size_t>(block, 1)) {
   owned_ = std::make_unique_for_overwrite<char[]>(capacity_);
   data_ = owned_.get();
+}
+
+LineReader::LineReader(Utf16Reader& source, std::size_t block) : LineReader(-1, block) {
+  utf16_ = &source;
 }
 
 LineReader::LineReader(std::string_view bytes)
@@ -36,7 +41,8 @@ bool LineReader::Fill() {
   begin_ = 0;
   filled_ = unread;
   for (;;) {
-    const ssize_t got = ::read(fd_, buffer + filled_, capacity_ - filled_);
+    const ssize_t got = utf16_ != nullptr ? utf16_->Read(buffer + filled_, capacity_ - filled_)
+                                          : ::read(fd_, buffer + filled_, capacity_ - filled_);
     if (got > 0) {
       filled_ += static_cast<std::size_t>(got);
       return true;

@@ -7,6 +7,8 @@
 
 namespace marvek {
 
+class Utf16Reader;
+
 // One line of a title file, without its line end.
 struct FileLine {
   std::string_view text;
@@ -25,6 +27,8 @@ class LineReader {
   // Reads `fd` from where it stands, `block` bytes at a time at the least.
   explicit LineReader(int fd, std::size_t block = kBlock);
   explicit LineReader(std::string_view bytes);
+  // Reads the UTF-8 that `source` decodes from a UTF-16 file.
+  explicit LineReader(Utf16Reader& source, std::size_t block = kBlock);
 
   // The next line, valid until the next call; false at the end or on a read error.
   bool Next(FileLine& line);
@@ -35,6 +39,7 @@ class LineReader {
   bool Fill();  // keeps the unread bytes and reads more after them; false on a read error
 
   int fd_ = -1;
+  Utf16Reader* utf16_ = nullptr;
   std::unique_ptr<char[]> owned_;
   const char* data_ = nullptr;
   std::size_t capacity_ = 0;

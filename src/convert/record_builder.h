@@ -7,6 +7,7 @@
 
 #include "convert/image_writer.h"
 #include "convert/title_image.h"
+#include "convert/windows1250_transcoder.h"
 
 namespace marvek {
 
@@ -14,9 +15,10 @@ namespace marvek {
 // line to the next.
 class RecordBuilder {
  public:
+  // The titles' text comes in `encoding` (UTF-8 for a UTF-16 file, decoded as it is read).
   // `expected` guesses the size of the finished image.
-  RecordBuilder(CharMode mode, bool utf8, ByteString& image, std::size_t expected)
-      : mode_(mode), utf8_(utf8), writer_(image, expected) {}
+  RecordBuilder(CharMode mode, TextEncoding encoding, ByteString& image, std::size_t expected)
+      : mode_(mode), transcoder_(encoding), writer_(image, expected) {}
 
   // Appends the record of `line`, which holds `braces` "{" and "}". Returns LineFault::None, or
   // why the line cannot be a title, with the details in `why`; nothing is appended then.
@@ -26,16 +28,17 @@ class RecordBuilder {
   LineFault AddTitle(std::int64_t start, std::int64_t end, std::string_view text, std::string& why);
   // Leaves the image holding just the records written.
   void Finish() { writer_.Finish(); }
+  // Whether Cyrillic letters were written in Latin letters.
+  bool wroteCyrillic() const { return transcoder_.wroteCyrillic(); }
 
  private:
   // Places the title on the display's clock and appends its record; the text holds no "{".
   LineFault Append(std::int64_t start, std::int64_t end, std::string_view text, std::string& why);
 
   CharMode mode_;
-  bool utf8_;
+  Windows1250Transcoder transcoder_;
   ImageWriter writer_;
   DisplayClock clock_;
-  ByteString transcoded_;  // reused for every UTF-8 line
 };
 
 }  // namespace marvek

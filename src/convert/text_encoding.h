@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string_view>
 
 #include "shared/types.h"
@@ -8,12 +9,34 @@
 namespace marvek {
 
 // How the letters of a title file are written.
+// Every encoding but Windows-1250 is transcoded to Windows-1250 before the character mode.
 enum class TextEncoding {
-  Windows1250,  // one byte a letter, taken as it stands
-  Utf8,         // transcoded to Windows-1250 before the character mode
+  Windows1250,        // one byte a letter, taken as it stands
+  Utf8,               //
+  Utf16LittleEndian,  // decoded to UTF-8 as the file is read, then as UTF-8
+  Utf16BigEndian,     //
+  Iso8859_2,          // one byte a letter, the Latin letters of Windows-1250 at other places
+  Windows1251,        // one byte a letter, Cyrillic
 };
 
 inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+inline constexpr std::string_view kUtf16LittleEndianByteOrderMark = "\xFF\xFE";
+inline constexpr std::string_view kUtf16BigEndianByteOrderMark = "\xFE\xFF";
+
+struct ByteOrderMark {
+  TextEncoding encoding;
+  std::size_t length;
+};
+
+// The encoding that a byte order mark at the start of `bytes` announces, if one is there.
+std::optional<ByteOrderMark> FindByteOrderMark(std::string_view bytes);
+
+// The mark that opens a file of `encoding`; empty for the encodings that have none.
+std::string_view ByteOrderMarkOf(TextEncoding encoding);
+
+inline bool IsUtf16(TextEncoding encoding) {
+  return encoding == TextEncoding::Utf16LittleEndian || encoding == TextEncoding::Utf16BigEndian;
+}
 
 // True when `bytes` begin with the UTF-8 byte order mark.
 bool HasUtf8ByteOrderMark(std::string_view bytes);
@@ -37,11 +60,26 @@ class Utf8Detector {
   bool multiByte_ = false;
 };
 
-// Appends `utf8` to `out` as Windows-1250 bytes. A character that Windows-1250 lacks, and every
-// byte of a malformed sequence, becomes "?".
+// Appends `utf8` to `out` as Windows-1250 bytes, Cyrillic in Latin letters and Latin letters that
+// Windows-1250 lacks as their base letters. Any other character that Windows-1250 lacks, and
+// every byte of a malformed sequence, becomes "?".
 void AppendUtf8AsWindows1250(std::string_view utf8, ByteString& out);
+
+// Stands for each byte of a malformed UTF-8 sequence among decoded characters.
+inline constexpr char32_t kMalformedUtf8 = 0xFFFFFFFF;
+
+// Decodes the character at `p` and advances past it; a malformed sequence (truncated, overlong,
+// a surrogate, above U+10FFFF) gives kMalformedUtf8 and advances by one byte.
+char32_t DecodeUtf8(const unsigned char*& p, const unsigned char* end);
 
 // The Unicode character a Windows-1250 byte stands for, or 0 for the five unused bytes.
 char32_t Windows1250ToUnicode(unsigned char byte);
+
+// The Windows-1250 byte of a character from U+0080 on, or 0 when Windows-1250 lacks it.
+unsigned char UnicodeToWindows1250(char32_t c);
+
+// The Unicode character of a byte in ISO-8859-2 or Windows-1251; 0 where nothing is assigned.
+char32_t Iso8859_2ToUnicode(unsigned char byte);
+char32_t Windows1251ToUnicode(unsigned char byte);
 
 }  // namespace marvek

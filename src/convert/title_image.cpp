@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "convert/encoding_detector.h"
 #include "convert/line_reader.h"
 #include "convert/record_builder.h"
 #include "convert/subrip_reader.h"
+#include "convert/utf16_reader.h"
 #include "shared/system_reason.h"
 
 namespace marvek {
@@ -44,9 +46,11 @@ void ConvertLines(LineReader& reader, std::size_t length, std::size_t consumed, 
                   const std::optional<FrameRate>& subRip, OperatorPanel& panel,
                   ConversionResult& result) {
   ByteString& image = result.image;
+  // A UTF-16 file reaches the lines decoded to UTF-8; its lines count two bytes a code unit.
+  const bool utf16 = IsUtf16(result.encoding);
   // Records are shorter than their lines unless many đ/Đ expand, so the file's length plus the
   // fill is usually the only allocation.
-  RecordBuilder builder(mode, result.encoding == TextEncoding::Utf8, image,
+  RecordBuilder builder(mode, utf16 ? TextEncoding::Utf8 : result.encoding, image,
                         length + kImageBlockSize);
   std::string why;
   std::size_t lineNumber = 0;
@@ -64,7 +68,8 @@ void ConvertLines(LineReader& reader, std::size_t length, std::size_t consumed, 
   while (reader.Next(line)) {
     ++lineNumber;
     // The last line counts without its line end.
-    consumed += line.text.size() + (line.last ? 0 : line.endLength);
+    const std::size_t lineEnd = line.last ? 0 : line.endLength;
+    consumed += utf16 ? 2 * (Utf16Units(line.text) + lineEnd) : line.text.size() + lineEnd;
     const LineFault fault = subRipReader ? subRipReader->Add(line.text, lineNumber, builder, why)
                                          : builder.Add(line.text, line.braces, why);
     if (fault != LineFault::None) {
@@ -83,35 +88,28 @@ void ConvertLines(LineReader& reader, std::size_t length, std::size_t consumed, 
     }
   }
   builder.Finish();
+  result.cyrillicInLatin = builder.wroteCyrillic();
   if (reader.error() != 0) {
     result = Unreadable(reader.error());
   }
 }
 
-// Reads the file from its start until its encoding is known, then goes back to the start.
-// Returns 0 or the errno of a failed read.
-int DetectEncoding(int fd, TextEncoding& encoding, bool& byteOrderMark) {
-  Utf8Detector detector;
+// Reads the file from its start until its encoding is known, then goes to the first byte after
+// its byte order mark. Returns 0 or the errno of a failed read.
+int DetectEncoding(int fd, TextEncoding& encoding, std::size_t& byteOrderMark) {
+  EncodingDetector detector;
   char buffer[64 * 1024];
-  bool first = true;
   for (;;) {
     const ssize_t got = ::read(fd, buffer, sizeof buffer);
     if (got < 0) {
       if (errno == EINTR) continue;
       return errno;
     }
-    const std::string_view piece(buffer, static_cast<std::size_t>(got));
-    if (first && HasUtf8ByteOrderMark(piece)) {
-      byteOrderMark = true;
-      break;
-    }
-    first = false;
-    if (got == 0 || !detector.Feed(piece)) break;
+    if (!detector.Feed(std::string_view(buffer, static_cast<std::size_t>(got))) || got == 0) break;
   }
-  encoding =
-      byteOrderMark || detector.LooksLikeUtf8() ? TextEncoding::Utf8 : TextEncoding::Windows1250;
-  const off_t start = byteOrderMark ? static_cast<off_t>(kUtf8ByteOrderMark.size()) : 0;
-  return ::lseek(fd, start, SEEK_SET) < 0 ? errno : 0;
+  encoding = detector.Decide();
+  byteOrderMark = detector.byteOrderMarkLength();
+  return ::lseek(fd, static_cast<off_t>(byteOrderMark), SEEK_SET) < 0 ? errno : 0;
 }
 
 // Whether the file is read as SubRip: the layout is told from its first lines, and a SubRip file
@@ -132,6 +130,94 @@ bool PickLayout(std::string_view head, const ConversionOptions& options,
 
 // Enough of a file's start to tell its layout.
 constexpr std::size_t kHeadLength = 4096;
+
+// The start of a file's text in a form the layout can be told from: UTF-16 decoded to UTF-8, any
+// other encoding as it stands (its line ends, digits and arrows are ASCII).
+std::string Head(std::string_view bytes, TextEncoding encoding) {
+  if (!IsUtf16(encoding)) return std::string(bytes);
+  Utf16Reader decoder(bytes, encoding == TextEncoding::Utf16BigEndian);
+  std::string text(2 * bytes.size() + 4, '\0');  // a code unit gives at most 3 bytes of UTF-8
+  std::size_t filled = 0;
+  for (ssize_t got; (got = decoder.Read(text.data() + filled, text.size() - filled)) > 0;) {
+    filled += static_cast<std::size_t>(got);
+  }
+  text.resize(filled);
+  return text;
+}
+
+// The length of `encoding`'s byte order mark when `bytes` begin with it, else 0.
+std::size_t ByteOrderMarkLength(std::string_view bytes, TextEncoding encoding) {
+  const std::string_view mark = ByteOrderMarkOf(encoding);
+  return !mark.empty() && bytes.starts_with(mark) ? mark.size() : 0;
+}
+
+// Converts `bytes`, in `encoding`, after the first `skipped` (a byte order mark).
+ConversionResult ConvertBytesIn(std::string_view bytes, TextEncoding encoding, std::size_t skipped,
+                                CharMode mode, const ConversionOptions& options,
+                                OperatorPanel& panel) {
+  ConversionResult result;
+  result.encoding = encoding;
+  const std::string_view body = bytes.substr(skipped);
+  std::optional<FrameRate> subRip;
+  if (!PickLayout(Head(body.substr(0, kHeadLength), encoding), options, subRip, result)) {
+    return result;
+  }
+  if (IsUtf16(encoding)) {
+    Utf16Reader decoder(body, encoding == TextEncoding::Utf16BigEndian);
+    LineReader reader(decoder);
+    ConvertLines(reader, bytes.size(), skipped, mode, subRip, panel, result);
+  } else {
+    LineReader reader(body);
+    ConvertLines(reader, bytes.size(), skipped, mode, subRip, panel, result);
+  }
+  return result;
+}
+
+// Opens the title file for ConvertTitleFile; an Unreadable result when it cannot be read.
+ConversionResult OpenTitleFile(const std::string& path, int& fd, std::size_t& length) {
+  // O_NONBLOCK keeps open() from waiting for a writer when a named pipe is chosen by mistake.
+  fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return Unreadable(errno);
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return Unreadable(errno);
+  if (S_ISDIR(info.st_mode)) return Unreadable(EISDIR);
+  if (!S_ISREG(info.st_mode)) {
+    // Devices and pipes may never end; only regular files are read.
+    ConversionResult result = Unreadable(0);
+    result.reason = "not a regular file";
+    return result;
+  }
+  length = static_cast<std::size_t>(info.st_size);
+  return {};
+}
+
+// Converts the open file `fd`, in `encoding`, from where it stands past `skipped` bytes.
+ConversionResult ConvertFileIn(int fd, std::size_t length, TextEncoding encoding,
+                               std::size_t skipped, CharMode mode, const ConversionOptions& options,
+                               OperatorPanel& panel) {
+  ConversionResult result;
+  result.encoding = encoding;
+  char head[kHeadLength];
+  ssize_t headLength;
+  do {
+    headLength = ::pread(fd, head, sizeof head, static_cast<off_t>(skipped));
+  } while (headLength < 0 && errno == EINTR);
+  if (headLength < 0) return Unreadable(errno);
+  std::optional<FrameRate> subRip;
+  if (!PickLayout(Head(std::string_view(head, static_cast<std::size_t>(headLength)), encoding),
+                  options, subRip, result)) {
+    return result;
+  }
+  if (IsUtf16(encoding)) {
+    Utf16Reader decoder(fd, encoding == TextEncoding::Utf16BigEndian);
+    LineReader reader(decoder);
+    ConvertLines(reader, length, skipped, mode, subRip, panel, result);
+  } else {
+    LineReader reader(fd);
+    ConvertLines(reader, length, skipped, mode, subRip, panel, result);
+  }
+  return result;
+}
 
 }  // namespace
 
@@ -156,20 +242,15 @@ ConversionResult ConvertTitleBytes(std::string_view bytes, CharMode mode, Operat
 
 ConversionResult ConvertTitleBytesWith(std::string_view bytes, CharMode mode,
                                        const ConversionOptions& options, OperatorPanel& panel) {
-  ConversionResult result;
-  const std::size_t length = bytes.size();
-  std::size_t skipped = 0;
-  if (HasUtf8ByteOrderMark(bytes)) {
-    result.encoding = TextEncoding::Utf8;
-    skipped = kUtf8ByteOrderMark.size();  // dropped; its bytes count with the first line's progress
-  } else if (LooksLikeUtf8(bytes)) {
-    result.encoding = TextEncoding::Utf8;
-  }
-  std::optional<FrameRate> subRip;
-  if (!PickLayout(bytes.substr(skipped, kHeadLength), options, subRip, result)) return result;
-  LineReader reader(bytes.substr(skipped));
-  ConvertLines(reader, length, skipped, mode, subRip, panel, result);
-  return result;
+  const auto mark = FindByteOrderMark(bytes);
+  // A byte order mark is dropped; its bytes count with the first line's progress.
+  return mark ? ConvertBytesIn(bytes, mark->encoding, mark->length, mode, options, panel)
+              : ConvertBytesIn(bytes, DetectTextEncoding(bytes), 0, mode, options, panel);
+}
+
+ConversionResult ConvertTitleBytesAs(std::string_view bytes, TextEncoding encoding, CharMode mode,
+                                     OperatorPanel& panel) {
+  return ConvertBytesIn(bytes, encoding, ByteOrderMarkLength(bytes, encoding), mode, {}, panel);
 }
 
 ConversionResult ConvertTitleFile(const std::string& path, CharMode mode, OperatorPanel& panel) {
@@ -178,38 +259,37 @@ ConversionResult ConvertTitleFile(const std::string& path, CharMode mode, Operat
 
 ConversionResult ConvertTitleFileWith(const std::string& path, CharMode mode,
                                       const ConversionOptions& options, OperatorPanel& panel) {
-  // O_NONBLOCK keeps open() from waiting for a writer when a named pipe is chosen by mistake.
-  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (file.get() < 0) return Unreadable(errno);
-  struct stat info {};
-  if (::fstat(file.get(), &info) != 0) return Unreadable(errno);
-  if (S_ISDIR(info.st_mode)) return Unreadable(EISDIR);
-  if (!S_ISREG(info.st_mode)) {
-    // Devices and pipes may never end; only regular files are read.
-    ConversionResult result = Unreadable(0);
-    result.reason = "not a regular file";
-    return result;
-  }
-
-  ConversionResult result;
-  bool byteOrderMark = false;
-  if (const int error = DetectEncoding(file.get(), result.encoding, byteOrderMark); error != 0) {
+  int fd = -1;
+  std::size_t length = 0;
+  ConversionResult opened = OpenTitleFile(path, fd, length);
+  const FileDescriptor file(fd);
+  if (opened.outcome == ConversionOutcome::Unreadable) return opened;
+  TextEncoding encoding = TextEncoding::Windows1250;
+  std::size_t skipped = 0;
+  if (const int error = DetectEncoding(file.get(), encoding, skipped); error != 0) {
     return Unreadable(error);
   }
-  char head[kHeadLength];
-  const ssize_t headLength =
-      ::pread(file.get(), head, sizeof head,
-              byteOrderMark ? static_cast<off_t>(kUtf8ByteOrderMark.size()) : 0);
-  if (headLength < 0) return Unreadable(errno);
-  std::optional<FrameRate> subRip;
-  if (!PickLayout(std::string_view(head, static_cast<std::size_t>(headLength)), options, subRip,
-                  result)) {
-    return result;
-  }
-  LineReader reader(file.get());
-  ConvertLines(reader, static_cast<std::size_t>(info.st_size),
-               byteOrderMark ? kUtf8ByteOrderMark.size() : 0, mode, subRip, panel, result);
-  return result;
+  return ConvertFileIn(file.get(), length, encoding, skipped, mode, options, panel);
+}
+
+ConversionResult ConvertTitleFileAs(const std::string& path, TextEncoding encoding, CharMode mode,
+                                    OperatorPanel& panel) {
+  int fd = -1;
+  std::size_t length = 0;
+  ConversionResult opened = OpenTitleFile(path, fd, length);
+  const FileDescriptor file(fd);
+  if (opened.outcome == ConversionOutcome::Unreadable) return opened;
+  // Only the mark's bytes are looked at.
+  char start[3] = {};
+  ssize_t got;
+  do {
+    got = ::pread(file.get(), start, sizeof start, 0);
+  } while (got < 0 && errno == EINTR);
+  if (got < 0) return Unreadable(errno);
+  const std::size_t skipped =
+      ByteOrderMarkLength(std::string_view(start, static_cast<std::size_t>(got)), encoding);
+  if (::lseek(file.get(), static_cast<off_t>(skipped), SEEK_SET) < 0) return Unreadable(errno);
+  return ConvertFileIn(file.get(), length, encoding, skipped, mode, {}, panel);
 }
 
 }  // namespace marvek

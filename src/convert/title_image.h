@@ -40,8 +40,9 @@ enum class LineFault {
 struct ConversionResult {
   ConversionOutcome outcome = ConversionOutcome::Converted;
   ByteString image;  // the unfilled image when Converted, empty otherwise
-  TextEncoding encoding = TextEncoding::Windows1250;
-  std::size_t lineNumber = 0;  // the rejected line, counted from 1, when Incorrect
+  TextEncoding encoding = TextEncoding::Windows1250;  // how the file was read
+  bool cyrillicInLatin = false;  // Cyrillic letters were written in Latin letters
+  std::size_t lineNumber = 0;    // the rejected line, counted from 1, when Incorrect
   LineFault fault = LineFault::None;
   // Incorrect: "Line 7: start frame "1a" is not a number". Unreadable: the system's reason.
   std::string reason;
@@ -70,6 +71,13 @@ ConversionResult ConvertTitleFileWith(const std::string& path, CharMode mode,
 ConversionResult ConvertTitleBytes(std::string_view bytes, CharMode mode, OperatorPanel& panel);
 ConversionResult ConvertTitleBytesWith(std::string_view bytes, CharMode mode,
                                        const ConversionOptions& options, OperatorPanel& panel);
+
+// The same conversions of a file known to be in `encoding`, without looking at its bytes first.
+// A byte order mark of that encoding at the start is skipped.
+ConversionResult ConvertTitleFileAs(const std::string& path, TextEncoding encoding, CharMode mode,
+                                    OperatorPanel& panel);
+ConversionResult ConvertTitleBytesAs(std::string_view bytes, TextEncoding encoding, CharMode mode,
+                                     OperatorPanel& panel);
 
 // A frame count of 0 to 65535 as two bytes, most significant first.
 std::array<char, 2> EncodeFrameCount(std::uint16_t value);

@@ -18,6 +18,24 @@ constexpr float kPauseBeforeConversion = 0.5f;  // seconds
 // Each turn of the pause sleeps this long after the events, so the pause does not spin.
 constexpr std::chrono::milliseconds kPauseTurn{5};
 
+// The status line that names the encoding a title file was read in; null for Windows-1250.
+const char* ReadAsStatus(TextEncoding encoding) {
+  switch (encoding) {
+    case TextEncoding::Utf8:
+      return status::kReadAsUtf8;
+    case TextEncoding::Utf16LittleEndian:
+    case TextEncoding::Utf16BigEndian:
+      return status::kReadAsUtf16;
+    case TextEncoding::Iso8859_2:
+      return status::kReadAsIso8859_2;
+    case TextEncoding::Windows1251:
+      return status::kReadAsWindows1251;
+    case TextEncoding::Windows1250:
+      break;
+  }
+  return nullptr;
+}
+
 // Reads the file into an image. Returns false, having said why, when there is nothing to send.
 bool Convert(const std::string& fileName, CharMode mode, const ConversionOptions& options,
              OperatorPanel& panel, ByteString& image) {
@@ -38,7 +56,9 @@ bool Convert(const std::string& fileName, CharMode mode, const ConversionOptions
   }
   panel.Beep();
   panel.AddStatus(status::kConverted);
-  if (converted.encoding == TextEncoding::Utf8) panel.AddStatus(status::kReadAsUtf8);
+  // A Windows-1250 file is read as it stands and says nothing more.
+  if (const char* readAs = ReadAsStatus(converted.encoding)) panel.AddStatus(readAs);
+  if (converted.cyrillicInLatin) panel.AddStatus(status::kCyrillicInLatin);
   panel.SetProgress(0);
   image = std::move(converted.image);
   return true;

@@ -38,5 +38,9 @@ TEST(FuzzCorpus, EveryConversionInputKeepsItsProperties) {
   EXPECT_GT(Replay("conversion", fuzz::CheckConversion), 0u);
 }
 
+TEST(FuzzCorpus, EveryEncodingInputKeepsItsImage) {
+  EXPECT_GT(Replay("encoding", fuzz::CheckEncodingsKeepImage), 0u);
+}
+
 }  // namespace
 }  // namespace marvek

@@ -54,7 +54,7 @@ fi
 failures=$build/fuzz-failures
 mkdir -p "$failures"
 status=0
-for harness in title_line char_mode conversion; do
+for harness in title_line char_mode conversion encoding; do
   mkdir -p "$scratch/$harness"
   # The first folder takes new inputs; the repository's corpus is only read.
   if UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1} "$build/tests/fuzz/${harness}_fuzzer" \

@@ -1,5 +1,6 @@
 #include "fuzz/title_properties.h"
 
+#include <iconv.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -20,12 +21,11 @@
 #include "convert/title_image.h"
 #include "convert/title_line.h"
 #include "display/image_decoder.h"
+#include "convert/windows1250_transcoder.h"
 #include "shared/operator_panel.h"
 
 namespace marvek::fuzz {
 namespace {
-
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // Keeps the first property that failed; later failures add nothing to it.
 class Verdict {
@@ -128,8 +128,52 @@ bool IsUtf8Text(std::string_view s) {
   return multiByte;
 }
 
-// UTF-8 to Windows-1250: "?" for a missing letter and for each byte that starts no sequence.
-ByteString ReferenceTranscode(std::string_view s) {
+// The characters of a single-byte code page, from the system's converter: 0 where none.
+std::vector<char32_t> SystemCodePage(const char* name) {
+  std::vector<char32_t> table(256, 0);
+  iconv_t cd = iconv_open("UTF-32LE", name);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return table;
+  for (int b = 0; b < 256; ++b) {
+    char in[1] = {static_cast<char>(b)};
+    unsigned char out[4] = {};
+    char* inp = in;
+    char* outp = reinterpret_cast<char*>(out);
+    std::size_t inLeft = 1, outLeft = 4;
+    if (iconv(cd, &inp, &inLeft, &outp, &outLeft) != static_cast<std::size_t>(-1)) {
+      table[b] = out[0] | out[1] << 8 | out[2] << 16;
+    }
+  }
+  iconv_close(cd);
+  return table;
+}
+
+// The characters of `text` in `encoding` (UTF-16 text comes here decoded to UTF-8); each byte
+// that starts no sequence or stands for nothing is kMalformedUtf8.
+std::u32string ReferenceDecode(std::string_view s, TextEncoding encoding) {
+  static const std::vector<char32_t> iso8859_2 = SystemCodePage("ISO-8859-2");
+  static const std::vector<char32_t> windows1251 = SystemCodePage("CP1251");
+  std::u32string out;
+  if (encoding == TextEncoding::Iso8859_2 || encoding == TextEncoding::Windows1251) {
+    const auto& table = encoding == TextEncoding::Iso8859_2 ? iso8859_2 : windows1251;
+    for (const char c : s) {
+      const char32_t u = table[static_cast<unsigned char>(c)];
+      out += (u == 0 && c != 0) ? kMalformedUtf8 : u;
+    }
+    return out;
+  }
+  for (std::size_t at = 0; at < s.size();) {
+    char32_t c = 0;
+    const std::size_t length = WellFormedAt(s, at, c);
+    out += length == 0 ? kMalformedUtf8 : c;
+    at += length == 0 ? 1 : length;
+  }
+  return out;
+}
+
+// Characters to Windows-1250: their own byte where Windows-1250 has it, "?" for a malformed
+// byte. Text with characters that Windows-1250 lacks (Cyrillic, other Latin letters) is written
+// by the transcoder, whose spelling rules have tests of their own.
+ByteString ReferenceWrite(std::u32string_view text) {
   static const auto reverse = [] {
     std::vector<unsigned char> table(0x10000, 0);
     for (unsigned b = 0x80; b <= 0xFF; ++b) {
@@ -139,18 +183,17 @@ ByteString ReferenceTranscode(std::string_view s) {
     return table;
   }();
   ByteString out;
-  for (std::size_t at = 0; at < s.size();) {
-    char32_t c = 0;
-    const std::size_t length = WellFormedAt(s, at, c);
-    if (length == 0) {
-      out += '?';
-      ++at;
-    } else if (c < 0x80) {
+  for (const char32_t c : text) {
+    if (c < 0x80) {
       out += static_cast<char>(c);
-      at += length;
+    } else if (c == kMalformedUtf8) {
+      out += '?';
+    } else if (c < reverse.size() && reverse[c] != 0) {
+      out += static_cast<char>(reverse[c]);
     } else {
-      out += (c < reverse.size() && reverse[c] != 0) ? static_cast<char>(reverse[c]) : '?';
-      at += length;
+      ByteString written;
+      AppendCharactersAsWindows1250(text, written);
+      return written;
     }
   }
   return out;
@@ -215,22 +258,99 @@ struct Expected {
   std::vector<double> progress;
 };
 
-Expected Reference(std::string_view bytes, CharMode mode) {
+// The UTF-8 of `c`.
+std::string Utf8Of(char32_t c) {
+  std::string s;
+  if (c < 0x80) {
+    s += static_cast<char>(c);
+  } else if (c < 0x800) {
+    s += static_cast<char>(0xC0 | (c >> 6));
+    s += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    s += static_cast<char>(0xE0 | (c >> 12));
+    s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    s += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    s += static_cast<char>(0xF0 | (c >> 18));
+    s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    s += static_cast<char>(0x80 | (c & 0x3F));
+  }
+  return s;
+}
+
+// A UTF-16 body as UTF-8, with the file bytes that each UTF-8 byte came from: an unpaired
+// surrogate or an odd last byte is U+FFFD.
+struct DecodedUtf16 {
+  std::string utf8;
+  std::vector<std::size_t> fileBytes;  // per byte of utf8: the bytes of its character in the
+                                       // file, on the character's first byte, 0 on the rest
+};
+
+DecodedUtf16 ReferenceUtf16(std::string_view body, bool bigEndian) {
+  DecodedUtf16 d;
+  const auto unit = [&](std::size_t at) -> char32_t {
+    const auto a = static_cast<unsigned char>(body[at]);
+    const auto b = static_cast<unsigned char>(body[at + 1]);
+    return bigEndian ? (char32_t{a} << 8 | b) : (char32_t{b} << 8 | a);
+  };
+  for (std::size_t at = 0; at < body.size();) {
+    char32_t c = 0xFFFD;
+    std::size_t used = 1;
+    if (at + 1 < body.size()) {
+      const char32_t u = unit(at);
+      used = 2;
+      if (u < 0xD800 || u > 0xDFFF) {
+        c = u;
+      } else if (u <= 0xDBFF && at + 3 < body.size() && unit(at + 2) >= 0xDC00 &&
+                 unit(at + 2) <= 0xDFFF) {
+        c = 0x10000 + ((u - 0xD800) << 10) + (unit(at + 2) - 0xDC00);
+        used = 4;
+      }
+    }
+    const std::string utf8 = Utf8Of(c);
+    d.utf8 += utf8;
+    d.fileBytes.push_back(c == 0xFFFD ? 2 : used);  // the reader counts two a unit
+    d.fileBytes.resize(d.utf8.size(), 0);
+    at += used;
+  }
+  return d;
+}
+
+// What the conversion must give when the file is read in `encoding`, which for a file with no
+// byte order mark and no UTF-8 is the single-byte encoding that the conversion chose.
+Expected Reference(std::string_view bytes, CharMode mode, TextEncoding singleByte) {
   Expected e;
   std::string_view body = bytes;
   std::size_t consumed = 0;
-  bool utf8 = false;
-  if (body.starts_with(kByteOrderMark)) {
-    utf8 = true;
-    body.remove_prefix(kByteOrderMark.size());
-    consumed = kByteOrderMark.size();
+  if (const auto mark = FindByteOrderMark(bytes)) {
+    e.encoding = mark->encoding;
+    consumed = mark->length;
+    body.remove_prefix(mark->length);
+  } else if (IsUtf8Text(bytes)) {
+    e.encoding = TextEncoding::Utf8;
   } else {
-    utf8 = IsUtf8Text(bytes);
+    e.encoding = singleByte;
   }
-  e.encoding = utf8 ? TextEncoding::Utf8 : TextEncoding::Windows1250;
+  // The layout is told from the first 4 KB of the file after its byte order mark.
+  std::string head(body.substr(0, 4096));
+  DecodedUtf16 utf16;
+  if (IsUtf16(e.encoding)) {
+    const bool bigEndian = e.encoding == TextEncoding::Utf16BigEndian;
+    head = ReferenceUtf16(head, bigEndian).utf8;
+    utf16 = ReferenceUtf16(body, bigEndian);
+    body = utf16.utf8;
+  }
+  // The bytes of the file that the body's bytes [from, to) came from.
+  const auto fileBytes = [&](std::size_t from, std::size_t to) {
+    if (!IsUtf16(e.encoding)) return to - from;
+    std::size_t n = 0;
+    for (std::size_t i = from; i < to; ++i) n += utf16.fileBytes[i];
+    return n;
+  };
 
   // A file that opens like SubRip is refused as a whole: it needs a frame rate to be read.
-  if (LooksLikeSubRip(body.substr(0, 4096))) {
+  if (LooksLikeSubRip(head)) {
     e.badLine = 1;
     e.fault = LineFault::SubRipWithoutRate;
     return e;
@@ -257,12 +377,47 @@ Expected Reference(std::string_view bytes, CharMode mode) {
     if (duration > 65535) return fail(LineFault::DurationTooLong);
     previousEnd = shownFrom + duration;
 
-    const ByteString text = utf8 ? ReferenceTranscode(cut->text) : cut->text;
+    const TextEncoding textEncoding = IsUtf16(e.encoding) ? TextEncoding::Utf8 : e.encoding;
+    const ByteString text = e.encoding == TextEncoding::Windows1250
+                                ? cut->text
+                                : ReferenceWrite(ReferenceDecode(cut->text, textEncoding));
     e.titles.push_back({shownFrom, shownFrom + duration, ReferenceCharMode(text, mode)});
-    consumed += lines[i].text.size() + (lines[i].last ? 0 : lines[i].endLength);
-    e.progress.push_back(100.0 * static_cast<double>(consumed) / static_cast<double>(bytes.size()));
+    const auto from = static_cast<std::size_t>(lines[i].text.data() - body.data());
+    consumed +=
+        fileBytes(from, from + lines[i].text.size() + (lines[i].last ? 0 : lines[i].endLength));
+    e.progress.push_back(consumed >= bytes.size() ? 100.0
+                                                  : 100.0 * static_cast<double>(consumed) /
+                                                        static_cast<double>(bytes.size()));
   }
   return e;
+}
+
+// The guards around the guess among the single-byte encodings, which hold whatever it guessed.
+void CheckSingleByteChoice(std::string_view bytes, TextEncoding chosen, Verdict& v) {
+  if (!v.Expect(chosen == TextEncoding::Windows1250 || chosen == TextEncoding::Iso8859_2 ||
+                    chosen == TextEncoding::Windows1251,
+                "a file with no mark and no UTF-8 was read in another encoding")) {
+    return;
+  }
+  static const std::vector<char32_t> iso8859_2 = SystemCodePage("ISO-8859-2");
+  static const std::vector<char32_t> windows1251 = SystemCodePage("CP1251");
+  std::size_t high = 0;
+  bool controls = false;
+  bool sameLetters = true;
+  for (const char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x80) continue;
+    ++high;
+    controls |= b < 0xA0;
+    const char32_t in1250 = Windows1250ToUnicode(b);
+    const char32_t inChosen = chosen == TextEncoding::Iso8859_2 ? iso8859_2[b] : windows1251[b];
+    sameLetters &= in1250 != 0 && in1250 == inChosen;
+  }
+  if (chosen == TextEncoding::Windows1250) return;
+  v.Expect(high >= 16, "a file with few bytes above 0x7F was not read as Windows-1250");
+  v.Expect(!(controls && chosen == TextEncoding::Iso8859_2),
+           "a file with bytes 0x80 to 0x9F was read as ISO-8859-2");
+  v.Expect(!sameLetters, "a file whose letters are the same in Windows-1250 was read otherwise");
 }
 
 // ---- The code under test. ----
@@ -497,7 +652,9 @@ std::string CheckConversion(std::string_view bytes) {
       fromBytes.result = ConvertTitleBytes(bytes, mode, panel);
       fromBytes.progress = std::move(panel.progress);
     }
-    CheckAgainstReference(fromBytes, Reference(bytes, mode), v);
+    const TextEncoding chosen = fromBytes.result.encoding;
+    if (!FindByteOrderMark(bytes) && !IsUtf8Text(bytes)) CheckSingleByteChoice(bytes, chosen, v);
+    CheckAgainstReference(fromBytes, Reference(bytes, mode, chosen), v);
     // The file differs from memory in how it is read, not in the mode: one mode is enough, and
     // each conversion costs the fuzzer a few megabytes of image room.
     if (mode == (bytes.size() % 2 == 0 ? CharMode::DeviceCodes : CharMode::PlainLetters)) {
@@ -519,6 +676,61 @@ std::string CheckConversion(std::string_view bytes) {
   v.Expect(detector.LooksLikeUtf8() == IsUtf8Text(bytes),
            "UTF-8 fed in pieces is judged otherwise than the reference");
   return v.Take("reading in pieces");
+}
+
+std::string CheckEncodingsKeepImage(std::string_view original) {
+  Verdict v;
+  ProgressPanel panel;
+  const CharMode mode = original.size() % 2 == 0 ? CharMode::DeviceCodes : CharMode::PlainLetters;
+  const ConversionResult want =
+      ConvertTitleBytesAs(original, TextEncoding::Windows1250, mode, panel);
+  const auto same = [&](const ConversionResult& got, const char* what) {
+    const std::string in = std::string(" read from ") + what;
+    v.Expect(got.outcome == want.outcome, "the outcome differs" + in);
+    v.Expect(got.image == want.image, "the image differs" + in);
+    v.Expect(got.lineNumber == want.lineNumber && got.fault == want.fault,
+             "the rejected line differs" + in);
+  };
+
+  static const std::vector<char32_t> iso8859_2 = SystemCodePage("ISO-8859-2");
+  static const auto toIso8859_2 = [] {
+    std::vector<int> reverse(0x10000, -1);
+    for (int b = 0; b < 256; ++b) {
+      if (iso8859_2[b] != 0 || b == 0) reverse[iso8859_2[b]] = b;
+    }
+    return reverse;
+  }();
+  std::string utf8;
+  std::string utf16le(kUtf16LittleEndianByteOrderMark);
+  std::string utf16be(kUtf16BigEndianByteOrderMark);
+  std::string iso;
+  bool unicode = true;  // every byte stands for a character
+  bool isoHolds = true;
+  for (const char c : original) {
+    const auto b = static_cast<unsigned char>(c);
+    const char32_t u = Windows1250ToUnicode(b);
+    if (u == 0 && b != 0) {
+      unicode = isoHolds = false;
+      break;
+    }
+    utf8 += Utf8Of(u);
+    utf16le += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+    utf16be += {static_cast<char>(u >> 8), static_cast<char>(u & 0xFF)};
+    const int inIso = toIso8859_2[u];
+    isoHolds &= inIso >= 0;
+    if (inIso >= 0) iso += static_cast<char>(inIso);
+  }
+  if (!unicode) return {};
+  same(ConvertTitleBytes(utf8, mode, panel), "UTF-8");
+  same(ConvertTitleBytes(utf16le, mode, panel), "UTF-16 LE");
+  same(ConvertTitleBytes(utf16be, mode, panel), "UTF-16 BE");
+  if (isoHolds) {
+    same(ConvertTitleBytesAs(iso, TextEncoding::Iso8859_2, mode, panel), "ISO-8859-2 as such");
+    // The guess is uchardet's: where it takes the file for ISO-8859-2, the image is the same.
+    const ConversionResult guessed = ConvertTitleBytes(iso, mode, panel);
+    if (guessed.encoding == TextEncoding::Iso8859_2) same(guessed, "ISO-8859-2 as guessed");
+  }
+  return v.Take("encodings");
 }
 
 void AbortIfFailed(const std::string& failure) {

@@ -21,6 +21,11 @@ std::string CheckCharModes(std::string_view text);
 // the same bytes, and the file's lines read through small blocks.
 std::string CheckConversion(std::string_view bytes);
 
+// Any bytes taken as a Windows-1250 title file and written out as UTF-8, as UTF-16 in both byte
+// orders, and as ISO-8859-2 (each where it holds every letter of the file) convert to the very
+// image of the original.
+std::string CheckEncodingsKeepImage(std::string_view original);
+
 // For the harnesses: prints a failed property and aborts, so that libFuzzer keeps the input.
 void AbortIfFailed(const std::string& failure);
 

@@ -207,6 +207,28 @@ TEST(ConvertUpload, ADeviceThatGoesAwayMidUploadIsASerialPortError) {
   ExpectFramedByInputs(run.panel);
 }
 
+TEST(ConvertUpload, AFileInAnotherEncodingIsNamedAndSentInWindows1250) {
+  Station run;
+  // Serbian in Windows-1251, and its twin in Serbian Latin in Windows-1250.
+  std::string cyrillic, latin;
+  for (int i = 1; i <= 6; ++i) {
+    const std::string frames =
+        "{" + std::to_string(i * 100) + "}{" + std::to_string(i * 100 + 50) + "}";
+    cyrillic += frames +
+                "\xA3\xE0\xE1\xF3\xEA\xE0 \xE8 \xF7\xE0\xF8\xE0, \x8A\xD3\xC1\xC0\xC2 \xE8 "
+                "\x8A\xF3\xE1\xE0\xE2\r\n";  // Јабука и чаша, ЉУБАВ и Љубав
+    latin += frames + "Jabuka i \xE8" "a\x9A" "a, LJUBAV i Ljubav\r\n";
+  }
+  const std::string file = run.dir.Write("film.sub", cyrillic);
+  run.Press(file);
+  EXPECT_EQ(
+      run.panel.StatusesAndBeeps(),
+      (Strings{"Converting " + file, "<beep>", "File successfull converted.",
+               "Title file read as Windows-1251.", "Cyrillic letters written in Latin letters.",
+               "Uploading...", "<beep>", "File successfull uploaded.", "Finised."}));
+  EXPECT_EQ(run.display.Image(), ExpectedImage(latin, CharMode::DeviceCodes));
+}
+
 TEST(PauseProg, WaitsItsTimeWhileServingTheWindow) {
   RecordingPanel panel;
   const auto start = std::chrono::steady_clock::now();
