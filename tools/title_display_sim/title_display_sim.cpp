@@ -334,8 +334,10 @@ void TitleDisplaySim::WriteDueReplies() {
 }
 
 void TitleDisplaySim::CloseDisplaySide() {
-  CloseIfOpen(master_);
+  // The slave first: the tool sees the line drop when the master closes, and by then nothing of
+  // the display's is left open on the port.
   CloseIfOpen(slave_);
+  CloseIfOpen(master_);
   replies_.clear();
   arriving_.clear();
   hungUp_ = true;
