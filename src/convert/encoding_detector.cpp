@@ -42,16 +42,8 @@ TextEncoding GuessSingleByteEncoding(std::string_view sample) {
 void EncodingDetector::NoteHighBytes(std::string_view piece) {
   const char* p = piece.data();
   const char* const end = p + piece.size();
-  while (p != end) {
-    // Skip plain ASCII eight bytes at a time.
-    while (end - p >= 8) {
-      std::uint64_t word;
-      std::memcpy(&word, p, 8);
-      if (word & 0x8080808080808080u) break;
-      p += 8;
-    }
-    while (p != end && static_cast<unsigned char>(*p) < 0x80) ++p;
-    if (p == end) break;
+  const auto bytes = [](const char* c) { return reinterpret_cast<const unsigned char*>(c); };
+  while ((p = reinterpret_cast<const char*>(SkipAscii(bytes(p), bytes(end)))) != end) {
     // The line around this byte goes into the sample, as far as it lies in this piece.
     const char* lineStart = p;
     while (lineStart != piece.data() && lineStart[-1] != '\n') --lineStart;

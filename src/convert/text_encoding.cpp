@@ -144,6 +144,16 @@ std::string_view ByteOrderMarkOf(TextEncoding encoding) {
   }
 }
 
+const unsigned char* SkipAscii(const unsigned char* p, const unsigned char* end) {
+  for (; end - p >= 8; p += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    if (word & 0x8080808080808080u) break;
+  }
+  while (p != end && *p < 0x80) ++p;
+  return p;
+}
+
 bool HasUtf8ByteOrderMark(std::string_view bytes) {
   return bytes.starts_with("\xEF\xBB\xBF");
 }
@@ -176,19 +186,7 @@ bool Utf8Detector::Feed(std::string_view bytes) {
     multiByte_ = true;
     pendingLength_ = 0;
   }
-  while (p != end) {
-    // Skip plain ASCII eight bytes at a time: most of a title file is ASCII.
-    while (end - p >= 8) {
-      std::uint64_t word;
-      std::memcpy(&word, p, 8);
-      if (word & 0x8080808080808080u) break;
-      p += 8;
-    }
-    if (p == end) break;
-    if (*p < 0x80) {
-      ++p;
-      continue;
-    }
+  while ((p = SkipAscii(p, end)) != end) {
     const int length = SequenceLength(*p);
     if (length != 0 && end - p < length) {
       // Possibly cut by the end of the piece: keep it if what is there can still be right.
@@ -213,7 +211,6 @@ bool LooksLikeUtf8(std::string_view bytes) {
   detector.Feed(bytes);
   return detector.LooksLikeUtf8();
 }
-
 
 char32_t Windows1250ToUnicode(unsigned char byte) {
   return byte < 0x80 ? char32_t{byte} : kUpperHalf[byte - 0x80];

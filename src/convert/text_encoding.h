@@ -41,6 +41,10 @@ inline bool IsUtf16(TextEncoding encoding) {
 // True when `bytes` begin with the UTF-8 byte order mark.
 bool HasUtf8ByteOrderMark(std::string_view bytes);
 
+// The first byte from `p` on that is above 0x7F, or `end`. Title files are mostly ASCII, so it
+// goes eight bytes at a time.
+const unsigned char* SkipAscii(const unsigned char* p, const unsigned char* end);
+
 // True when `bytes` are valid UTF-8 and hold at least one multi-byte sequence. A Windows-1250
 // file with any of its letters above 0x7F almost never passes, so such files stay untouched.
 bool LooksLikeUtf8(std::string_view bytes);

@@ -25,17 +25,8 @@ std::array<char, 256> MakeIso8859_2Table() {
 const std::array<char, 256> kIso8859_2ToWindows1250 = MakeIso8859_2Table();
 
 bool HasHighByte(std::string_view text) {
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  for (; end - p >= 8; p += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, p, 8);
-    if (word & 0x8080808080808080u) return true;
-  }
-  for (; p != end; ++p) {
-    if (static_cast<unsigned char>(*p) >= 0x80) return true;
-  }
-  return false;
+  const auto p = reinterpret_cast<const unsigned char*>(text.data());
+  return SkipAscii(p, p + text.size()) != p + text.size();
 }
 
 }  // namespace
