@@ -41,6 +41,9 @@ inline bool IsUtf16(TextEncoding encoding) {
 // True when `bytes` begin with the UTF-8 byte order mark.
 bool HasUtf8ByteOrderMark(std::string_view bytes);
 
+// Writes `c` (at most U+10FFFF) as UTF-8 to `out`, which has room for 4 bytes; returns how many.
+std::size_t EncodeUtf8(char32_t c, char* out);
+
 // The first byte from `p` on that is above 0x7F, or `end`. Title files are mostly ASCII, so it
 // goes eight bytes at a time.
 const unsigned char* SkipAscii(const unsigned char* p, const unsigned char* end);
