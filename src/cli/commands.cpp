@@ -120,7 +120,7 @@ int Output(const Request& request, TerminalPanel& panel) {
 int ListPorts() {
   const std::vector<SerialPortInfo> ports = ListSerialPorts();
   if (ports.empty()) {
-    std::fprintf(stderr, "No serial ports found.\n");
+    std::fprintf(stderr, "%s\n", SerialPortsFoundLine(ports).c_str());
     return exit_code::kDone;
   }
   for (const SerialPortInfo& port : ports) {
