@@ -9,11 +9,11 @@
 
 #include "cli/exit_codes.h"
 #include "cli/title_report.h"
+#include "command/convert_upload.h"
 #include "display/image_decoder.h"
 #include "shared/system_reason.h"
 #include "upload/serial_link.h"
 #include "upload/serial_ports.h"
-#include "window/convert_upload.h"
 
 namespace marvek::cli {
 namespace {

@@ -4,8 +4,8 @@
 #include <cstdlib>
 
 #include "cli/end_signals.h"
+#include "command/status_messages.h"
 #include "upload/serial_link.h"
-#include "window/status_messages.h"
 
 namespace marvek::cli {
 namespace {

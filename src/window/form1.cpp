@@ -14,11 +14,11 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "command/convert_upload.h"
+#include "command/status_messages.h"
 #include "upload/serial_link.h"
 #include "window/about_box.h"
-#include "window/convert_upload.h"
 #include "window/port_box_help.h"
-#include "window/status_messages.h"
 
 namespace marvek {
 namespace {

@@ -17,13 +17,13 @@
 #include <string>
 #include <vector>
 
+#include "command/convert_upload.h"
 #include "shared/operator_panel.h"
-#include "support/pty_pair.h"
 #include "support/panel_expectations.h"
+#include "support/pty_pair.h"
 #include "support/recording_panel.h"
 #include "support/temp_dir.h"
 #include "title_display_sim/title_display_sim.h"
-#include "window/convert_upload.h"
 
 // Defined by AddressSanitizer's runtime when the program has it, whichever parts are built with it.
 extern "C" void __asan_init() __attribute__((weak));

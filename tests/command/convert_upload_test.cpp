@@ -1,4 +1,4 @@
-#include "window/convert_upload.h"
+#include "command/convert_upload.h"
 
 #include <gtest/gtest.h>
 
@@ -217,7 +217,10 @@ TEST(ConvertUpload, AFileInAnotherEncodingIsNamedAndSentInWindows1250) {
     cyrillic += frames +
                 "\xA3\xE0\xE1\xF3\xEA\xE0 \xE8 \xF7\xE0\xF8\xE0, \x8A\xD3\xC1\xC0\xC2 \xE8 "
                 "\x8A\xF3\xE1\xE0\xE2\r\n";  // Јабука и чаша, ЉУБАВ и Љубав
-    latin += frames + "Jabuka i \xE8" "a\x9A" "a, LJUBAV i Ljubav\r\n";
+    latin += frames +
+             "Jabuka i \xE8"
+             "a\x9A"
+             "a, LJUBAV i Ljubav\r\n";
   }
   const std::string file = run.dir.Write("film.sub", cyrillic);
   run.Press(file);

@@ -1,13 +1,13 @@
-#include "window/convert_upload.h"
+#include "command/convert_upload.h"
 
 #include <algorithm>
 #include <chrono>
 #include <thread>
 
+#include "command/status_messages.h"
 #include "convert/title_image.h"
 #include "upload/block_upload.h"
 #include "upload/serial_link.h"
-#include "window/status_messages.h"
 
 namespace marvek {
 namespace {
