@@ -95,8 +95,8 @@ DetectionFigures MeasureDetection(const std::string& path, int runs) {
   for (int i = 0; i < runs; ++i) {
     detected.push_back(ConvertOnce(path, quiet));
     const auto start = Clock::now();
-    ConversionResult result =
-        ConvertTitleFileAs(path, TextEncoding::Windows1250, CharMode::DeviceCodes, quiet);
+    ConversionResult result = ConvertTitleFile(path, CharMode::DeviceCodes, quiet,
+                                               {.encoding = TextEncoding::Windows1250});
     PadTitleImage(result.image);
     forced.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
   }

@@ -36,7 +36,8 @@ double MeasureConversionWith(const std::string& path, OperatorPanel& panel, int 
 
 struct DetectionFigures {
   double detectedMs = 0;  // ConvertTitleFile, which first decides the encoding, median
-  double forcedMs = 0;    // ConvertTitleFileAs Windows-1250, which looks at nothing first, median
+  double forcedMs =
+      0;  // ConvertTitleFile forced to Windows-1250, which looks at nothing first, median
 };
 // The cost of deciding the encoding of `path`, the two conversions taken in turn.
 DetectionFigures MeasureDetection(const std::string& path, int runs);

@@ -39,7 +39,7 @@ const char* ReadAsStatus(TextEncoding encoding) {
 // Reads the file into an image. Returns false, having said why, when there is nothing to send.
 bool Convert(const std::string& fileName, CharMode mode, const ConversionOptions& options,
              OperatorPanel& panel, ByteString& image) {
-  ConversionResult converted = ConvertTitleFileWith(fileName, mode, options, panel);
+  ConversionResult converted = ConvertTitleFile(fileName, mode, panel, options);
   switch (converted.outcome) {
     case ConversionOutcome::Converted:
       break;

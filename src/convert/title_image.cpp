@@ -236,29 +236,20 @@ void PadTitleImage(ByteString& image) {
   image.append(kImageBlockSize - image.size() % kImageBlockSize, kFillByte);
 }
 
-ConversionResult ConvertTitleBytes(std::string_view bytes, CharMode mode, OperatorPanel& panel) {
-  return ConvertTitleBytesWith(bytes, mode, {}, panel);
-}
-
-ConversionResult ConvertTitleBytesWith(std::string_view bytes, CharMode mode,
-                                       const ConversionOptions& options, OperatorPanel& panel) {
+ConversionResult ConvertTitleBytes(std::string_view bytes, CharMode mode, OperatorPanel& panel,
+                                   const ConversionOptions& options) {
+  if (options.encoding) {
+    return ConvertBytesIn(bytes, *options.encoding, ByteOrderMarkLength(bytes, *options.encoding),
+                          mode, options, panel);
+  }
   const auto mark = FindByteOrderMark(bytes);
   // A byte order mark is dropped; its bytes count with the first line's progress.
   return mark ? ConvertBytesIn(bytes, mark->encoding, mark->length, mode, options, panel)
               : ConvertBytesIn(bytes, DetectTextEncoding(bytes), 0, mode, options, panel);
 }
 
-ConversionResult ConvertTitleBytesAs(std::string_view bytes, TextEncoding encoding, CharMode mode,
-                                     OperatorPanel& panel) {
-  return ConvertBytesIn(bytes, encoding, ByteOrderMarkLength(bytes, encoding), mode, {}, panel);
-}
-
-ConversionResult ConvertTitleFile(const std::string& path, CharMode mode, OperatorPanel& panel) {
-  return ConvertTitleFileWith(path, mode, {}, panel);
-}
-
-ConversionResult ConvertTitleFileWith(const std::string& path, CharMode mode,
-                                      const ConversionOptions& options, OperatorPanel& panel) {
+ConversionResult ConvertTitleFile(const std::string& path, CharMode mode, OperatorPanel& panel,
+                                  const ConversionOptions& options) {
   int fd = -1;
   std::size_t length = 0;
   ConversionResult opened = OpenTitleFile(path, fd, length);
@@ -266,30 +257,21 @@ ConversionResult ConvertTitleFileWith(const std::string& path, CharMode mode,
   if (opened.outcome == ConversionOutcome::Unreadable) return opened;
   TextEncoding encoding = TextEncoding::Windows1250;
   std::size_t skipped = 0;
-  if (const int error = DetectEncoding(file.get(), encoding, skipped); error != 0) {
+  if (options.encoding) {
+    // Only the mark's bytes are looked at.
+    encoding = *options.encoding;
+    char start[3] = {};
+    ssize_t got;
+    do {
+      got = ::pread(file.get(), start, sizeof start, 0);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) return Unreadable(errno);
+    skipped = ByteOrderMarkLength(std::string_view(start, static_cast<std::size_t>(got)), encoding);
+    if (::lseek(file.get(), static_cast<off_t>(skipped), SEEK_SET) < 0) return Unreadable(errno);
+  } else if (const int error = DetectEncoding(file.get(), encoding, skipped); error != 0) {
     return Unreadable(error);
   }
   return ConvertFileIn(file.get(), length, encoding, skipped, mode, options, panel);
-}
-
-ConversionResult ConvertTitleFileAs(const std::string& path, TextEncoding encoding, CharMode mode,
-                                    OperatorPanel& panel) {
-  int fd = -1;
-  std::size_t length = 0;
-  ConversionResult opened = OpenTitleFile(path, fd, length);
-  const FileDescriptor file(fd);
-  if (opened.outcome == ConversionOutcome::Unreadable) return opened;
-  // Only the mark's bytes are looked at.
-  char start[3] = {};
-  ssize_t got;
-  do {
-    got = ::pread(file.get(), start, sizeof start, 0);
-  } while (got < 0 && errno == EINTR);
-  if (got < 0) return Unreadable(errno);
-  const std::size_t skipped =
-      ByteOrderMarkLength(std::string_view(start, static_cast<std::size_t>(got)), encoding);
-  if (::lseek(file.get(), static_cast<off_t>(skipped), SEEK_SET) < 0) return Unreadable(errno);
-  return ConvertFileIn(file.get(), length, encoding, skipped, mode, {}, panel);
 }
 
 }  // namespace marvek

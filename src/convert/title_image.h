@@ -52,7 +52,10 @@ struct ConversionResult {
 struct ConversionOptions {
   // The film's frame rate, which turns the times of a SubRip file into frames. Without it a
   // SubRip file is refused, with a reason that says so.
-  std::optional<FrameRate> subRipRate;
+  std::optional<FrameRate> subRipRate = {};
+  // The file's encoding when it is known beforehand: its bytes are not looked at to guess it,
+  // and a byte order mark of that encoding at the start is skipped.
+  std::optional<TextEncoding> encoding = {};
 };
 
 // The reason given for a SubRip file converted without a frame rate.
@@ -61,23 +64,12 @@ inline constexpr const char* kSubRipNeedsRate =
 
 // Reads the title file at `path` and builds its records, reporting progress after every line.
 // The file is closed before this returns, whatever the outcome.
-ConversionResult ConvertTitleFile(const std::string& path, CharMode mode, OperatorPanel& panel);
-// The same with options (a SubRip file's frame rate). A name of its own keeps ConvertTitleFile
-// a single function, whose address callers may take.
-ConversionResult ConvertTitleFileWith(const std::string& path, CharMode mode,
-                                      const ConversionOptions& options, OperatorPanel& panel);
+ConversionResult ConvertTitleFile(const std::string& path, CharMode mode, OperatorPanel& panel,
+                                  const ConversionOptions& options = {});
 
 // The same conversion of file contents already in memory.
-ConversionResult ConvertTitleBytes(std::string_view bytes, CharMode mode, OperatorPanel& panel);
-ConversionResult ConvertTitleBytesWith(std::string_view bytes, CharMode mode,
-                                       const ConversionOptions& options, OperatorPanel& panel);
-
-// The same conversions of a file known to be in `encoding`, without looking at its bytes first.
-// A byte order mark of that encoding at the start is skipped.
-ConversionResult ConvertTitleFileAs(const std::string& path, TextEncoding encoding, CharMode mode,
-                                    OperatorPanel& panel);
-ConversionResult ConvertTitleBytesAs(std::string_view bytes, TextEncoding encoding, CharMode mode,
-                                     OperatorPanel& panel);
+ConversionResult ConvertTitleBytes(std::string_view bytes, CharMode mode, OperatorPanel& panel,
+                                   const ConversionOptions& options = {});
 
 // A frame count of 0 to 65535 as two bytes, most significant first.
 std::array<char, 2> EncodeFrameCount(std::uint16_t value);

@@ -17,9 +17,6 @@ static_assert(std::is_same_v<decltype(&m::ParseTitleLine),
                              std::optional<m::TitleLine> (*)(std::string_view)>);
 static_assert(
     std::is_same_v<decltype(&m::ApplyCharMode), m::ByteString (*)(std::string_view, m::CharMode)>);
-static_assert(
-    std::is_same_v<decltype(&m::ConvertTitleFile),
-                   m::ConversionResult (*)(const std::string&, m::CharMode, m::OperatorPanel&)>);
 static_assert(std::is_same_v<decltype(&m::PadTitleImage), void (*)(m::ByteString&)>);
 
 struct Quiet : m::OperatorPanel {

@@ -87,7 +87,7 @@ Converted ConvertSubRip(std::string_view bytes, std::string_view rate,
   testing::RecordingPanel panel;
   ConversionOptions options;
   options.subRipRate = ParseFrameRate(rate);
-  Converted c{ConvertTitleBytesWith(bytes, mode, options, panel), {}};
+  Converted c{ConvertTitleBytes(bytes, mode, panel, options), {}};
   if (c.result.outcome == ConversionOutcome::Converted) {
     ByteString image = c.result.image;
     PadTitleImage(image);
@@ -140,7 +140,7 @@ TEST(SubRipConversion, NamesTheLineOfWhatCannotBeRead) {
     testing::RecordingPanel panel;
     ConversionOptions options;
     options.subRipRate = ParseFrameRate(rate);
-    return ConvertTitleBytesWith(bytes, CharMode::DeviceCodes, options, panel);
+    return ConvertTitleBytes(bytes, CharMode::DeviceCodes, panel, options);
   };
   const std::string first = "1\n00:00:01,000 --> 00:00:02,000\nHi\n\n";
 

@@ -43,8 +43,8 @@ TEST(TitleCorpus, EveryFileConvertsToTheImageOfItsWindows1250Twin) {
     testing::RecordingPanel panel;
     const ConversionResult got =
         ConvertTitleFile(dir.Write(file.name, file.bytes), CharMode::DeviceCodes, panel);
-    const ConversionResult want =
-        ConvertTitleBytesAs(file.twin, TextEncoding::Windows1250, CharMode::DeviceCodes, panel);
+    const ConversionResult want = ConvertTitleBytes(file.twin, CharMode::DeviceCodes, panel,
+                                                    {.encoding = TextEncoding::Windows1250});
     const bool cyrillic =
         file.encoding == TextEncoding::Windows1251 || file.name.starts_with("serbian-cyrillic");
     const bool right = got.outcome == ConversionOutcome::Converted &&
@@ -56,8 +56,8 @@ TEST(TitleCorpus, EveryFileConvertsToTheImageOfItsWindows1250Twin) {
       ++differs;
     }
     EXPECT_TRUE(right) << "read as " << NameOf(got.encoding) << ", image differs at " << differs
-                       << ": " << ::testing::PrintToString(got.image.substr(differs, 24))
-                       << " for " << ::testing::PrintToString(want.image.substr(differs, 24));
+                       << ": " << ::testing::PrintToString(got.image.substr(differs, 24)) << " for "
+                       << ::testing::PrintToString(want.image.substr(differs, 24));
     if (file.encoding == TextEncoding::Windows1250) {
       EXPECT_EQ(file.bytes, file.twin);  // a Windows-1250 file is its own twin: untouched
     }

@@ -20,8 +20,8 @@
 #include "convert/text_encoding.h"
 #include "convert/title_image.h"
 #include "convert/title_line.h"
-#include "display/image_decoder.h"
 #include "convert/windows1250_transcoder.h"
+#include "display/image_decoder.h"
 #include "shared/operator_panel.h"
 
 namespace marvek::fuzz {
@@ -683,7 +683,7 @@ std::string CheckEncodingsKeepImage(std::string_view original) {
   ProgressPanel panel;
   const CharMode mode = original.size() % 2 == 0 ? CharMode::DeviceCodes : CharMode::PlainLetters;
   const ConversionResult want =
-      ConvertTitleBytesAs(original, TextEncoding::Windows1250, mode, panel);
+      ConvertTitleBytes(original, mode, panel, {.encoding = TextEncoding::Windows1250});
   const auto same = [&](const ConversionResult& got, const char* what) {
     const std::string in = std::string(" read from ") + what;
     v.Expect(got.outcome == want.outcome, "the outcome differs" + in);
@@ -725,7 +725,8 @@ std::string CheckEncodingsKeepImage(std::string_view original) {
   same(ConvertTitleBytes(utf16le, mode, panel), "UTF-16 LE");
   same(ConvertTitleBytes(utf16be, mode, panel), "UTF-16 BE");
   if (isoHolds) {
-    same(ConvertTitleBytesAs(iso, TextEncoding::Iso8859_2, mode, panel), "ISO-8859-2 as such");
+    same(ConvertTitleBytes(iso, mode, panel, {.encoding = TextEncoding::Iso8859_2}),
+         "ISO-8859-2 as such");
     // The guess is uchardet's: where it takes the file for ISO-8859-2, the image is the same.
     const ConversionResult guessed = ConvertTitleBytes(iso, mode, panel);
     if (guessed.encoding == TextEncoding::Iso8859_2) same(guessed, "ISO-8859-2 as guessed");
