@@ -210,7 +210,9 @@ void RecordBuilder::AddUnusual(std::string_view line) {
          });
     if (end.value <= 0) return;
   }
-  AddFields(std::max<std::int64_t>(start.value, 0), end.value, fields->text, first);
+  // A title that starts before frame 0 is no frame-rate line.
+  AddFields(std::max<std::int64_t>(start.value, 0), end.value, fields->text,
+            first && start.value >= 0);
 }
 
 void RecordBuilder::AddFields(std::int64_t start, std::int64_t end, std::string_view text,
