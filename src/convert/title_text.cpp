@@ -85,12 +85,13 @@ std::optional<RunOnTitle> FindRunOnTitle(std::string_view text) {
 }
 
 bool HasSlashAtLineStart(std::string_view text) {
-  if (text.empty()) return false;
-  if (text.front() == '/') return true;
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  while ((p = static_cast<const char*>(std::memchr(p, '|', static_cast<std::size_t>(end - p))))) {
-    if (++p != end && *p == '/') return true;
+  // "/" is rare in titles and "|" is common: look for the first.
+  const char* const begin = text.data();
+  const char* const end = begin + text.size();
+  for (const char* p = begin;
+       (p = static_cast<const char*>(std::memchr(p, '/', static_cast<std::size_t>(end - p))));
+       ++p) {
+    if (p == begin || p[-1] == '|') return true;
   }
   return false;
 }
@@ -108,7 +109,9 @@ std::string_view RemoveSlashesAtLineStart(std::string_view text, ByteString& buf
 }
 
 std::string_view BracesToParentheses(std::string_view text, ByteString& buffer) {
-  if (text.find_first_of("{}") == std::string_view::npos) return text;
+  if (text.find('{') == std::string_view::npos && text.find('}') == std::string_view::npos) {
+    return text;
+  }
   buffer.assign(text);
   for (char& c : buffer) {
     if (c == '{') c = '(';
