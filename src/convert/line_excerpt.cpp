@@ -8,8 +8,10 @@ namespace {
 void AppendVisible(char32_t c, unsigned char byte, std::string& out) {
   if (c == 0 && byte != 0) c = kMalformedUtf8;
   if (c == kMalformedUtf8 || c < 0x20 || (c >= 0x7F && c < 0xA0)) {
-    char escaped[8];
-    std::snprintf(escaped, sizeof escaped, "\\x%02X", c == kMalformedUtf8 ? byte : unsigned(c));
+    // Every character escaped here is below 0xA0, or a byte standing for none.
+    const unsigned shown = (c == kMalformedUtf8 ? byte : static_cast<unsigned>(c)) & 0xFFu;
+    char escaped[16];
+    std::snprintf(escaped, sizeof escaped, "\\x%02X", shown);
     out.append(escaped);
     return;
   }

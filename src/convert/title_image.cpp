@@ -236,11 +236,6 @@ DisplayClock::Placement DisplayClock::Plan(std::int64_t start, std::int64_t end)
   return {shownFrom - previousEnd_, std::max<std::int64_t>(0, end - shownFrom)};
 }
 
-DisplayClock::Placement DisplayClock::Place(std::int64_t start, std::int64_t end) {
-  const Placement placement = Plan(start, end);
-  Advance(placement);
-  return placement;
-}
 
 std::array<char, 2> EncodeFrameCount(std::uint16_t value) {
   return {static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)};

@@ -102,9 +102,7 @@ class DisplayClock {
     std::int64_t gap;       // frames between the previous title's end and this one's start
     std::int64_t duration;  // frames this title stays on
   };
-  // Places the title and moves the clock to its end.
-  Placement Place(std::int64_t start, std::int64_t end);
-  // Where the title would go, leaving the clock as it is.
+  // Where the title goes, the clock left as it is: the caller may still shorten the title.
   Placement Plan(std::int64_t start, std::int64_t end) const;
   // Moves the clock to the end of a title placed as `placement`.
   void Advance(const Placement& placement) { previousEnd_ += placement.gap + placement.duration; }
