@@ -38,6 +38,7 @@ enum class RepairKind {
   TitleShortened,    // a title too long to repeat is cut to what the image can hold
 };
 inline constexpr std::size_t kRepairKinds = 10;
+static_assert(static_cast<std::size_t>(RepairKind::TitleShortened) + 1 == kRepairKinds);
 
 // True for the kinds whose lines repair leaves out; the others it mends.
 inline bool LeavesOut(RepairKind kind) {
