@@ -17,6 +17,10 @@ inline constexpr const char* kReadAsUtf16 = "Title file read as UTF-16.";
 inline constexpr const char* kReadAsIso8859_2 = "Title file read as ISO-8859-2.";
 inline constexpr const char* kReadAsWindows1251 = "Title file read as Windows-1251.";
 inline constexpr const char* kCyrillicInLatin = "Cyrillic letters written in Latin letters.";
+// With repair, when the first title gave the film's frame rate: "Frame-rate line: 23.976 frames
+// a second."
+inline constexpr const char* kFrameRateLine = "Frame-rate line: ";
+inline constexpr const char* kFramesASecond = " frames a second.";
 inline constexpr const char* kUploading = "Uploading...";
 inline constexpr const char* kNoReply = "MCU not conected or serial frame wrong ! ";
 inline constexpr const char* kSerialPortError = "Serial port error: ";  // followed by the reason
