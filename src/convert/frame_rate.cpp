@@ -8,6 +8,9 @@ namespace {
 constexpr std::int64_t kLargestRate = 1000;  // frames a second
 constexpr int kLargestRateDecimals = 6;
 
+// A rate's numerator times a million may pass 2^63.
+__extension__ typedef __int128 Wide;
+
 }  // namespace
 
 std::optional<FrameRate> ParseFrameRate(std::string_view text) {
@@ -33,6 +36,38 @@ std::optional<FrameRate> ParseFrameRate(std::string_view text) {
     return std::nullopt;
   }
   return rate;
+}
+
+std::string FrameRateText(const FrameRate& rate) {
+  if (rate.denominator <= 0 || rate.numerator < 0) return "?";
+  // The decimals of a rate read from text are the zeros of its denominator.
+  int decimals = 0;
+  std::int64_t power = 1;
+  while (power < rate.denominator && decimals < kLargestRateDecimals) {
+    power *= 10;
+    ++decimals;
+  }
+  std::int64_t scaled = rate.numerator;
+  bool trim = false;
+  if (power != rate.denominator) {
+    // Another fraction (30000/1001): rounded to six decimals, trailing zeros dropped.
+    decimals = kLargestRateDecimals;
+    power = 1'000'000;
+    scaled = static_cast<std::int64_t>(
+        (static_cast<Wide>(rate.numerator) * 2 * power + rate.denominator) /
+        (2 * static_cast<Wide>(rate.denominator)));
+    trim = true;
+  }
+  std::string text = std::to_string(scaled / power);
+  if (decimals > 0) {
+    std::string fraction = std::to_string(scaled % power);
+    fraction.insert(0, static_cast<std::size_t>(decimals) - fraction.size(), '0');
+    if (trim) {
+      while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
+    }
+    if (!fraction.empty()) text += "." + fraction;
+  }
+  return text;
 }
 
 std::int64_t FrameAt(std::int64_t milliseconds, const FrameRate& rate) {

@@ -35,6 +35,8 @@ enum class LineFault {
   TerminatorInText,   // a "{" left in the text, which the display would take for the record's end
   SubRipWithoutRate,  // a SubRip file, whose times need a frame rate to become frames
   SubRipLayout,       // a SubRip title without its number or its times
+  Mpl2WithoutRate,    // an MPL2 file, whose times need a frame rate to become frames
+  Mpl2Layout,         // an MPL2 line not in the [start][end]text layout
 };
 
 struct ConversionResult {
