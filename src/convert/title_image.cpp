@@ -117,14 +117,14 @@ int DetectEncoding(int fd, TextEncoding& encoding, std::size_t& byteOrderMark) {
 bool PickLayout(std::string_view head, const ConversionOptions& options,
                 std::optional<FrameRate>& subRip, ConversionResult& result) {
   if (!LooksLikeSubRip(head)) return true;
-  if (!options.subRipRate) {
+  if (!options.displayRate) {
     result.outcome = ConversionOutcome::Incorrect;
     result.lineNumber = 1;
     result.fault = LineFault::SubRipWithoutRate;
     result.reason = std::string("Line 1: ") + kSubRipNeedsRate;
     return false;
   }
-  subRip = options.subRipRate;
+  subRip = options.displayRate;
   return true;
 }
 

@@ -52,9 +52,10 @@ struct ConversionResult {
 
 // How to read a title file beyond its character mode.
 struct ConversionOptions {
-  // The film's frame rate, which turns the times of a SubRip file into frames. Without it a
-  // SubRip file is refused, with a reason that says so.
-  std::optional<FrameRate> subRipRate = {};
+  // The display's frame rate: the one frame-rate setting for every timed file. It turns the
+  // times of a SubRip file into frames. Without it a SubRip file is refused, with a reason that
+  // says so.
+  std::optional<FrameRate> displayRate = {};
   // The file's encoding when it is known beforehand: its bytes are not looked at to guess it,
   // and a byte order mark of that encoding at the start is skipped.
   std::optional<TextEncoding> encoding = {};
