@@ -38,6 +38,11 @@ std::optional<FrameRate> ParseFrameRate(std::string_view text) {
   return rate;
 }
 
+bool IsUsableFrameRate(const FrameRate& rate) {
+  return rate.denominator >= 1 && rate.denominator <= 1'000'000 && rate.numerator > 0 &&
+         rate.numerator <= kLargestRate * rate.denominator;
+}
+
 std::string FrameRateText(const FrameRate& rate) {
   if (rate.denominator <= 0 || rate.numerator < 0) return "?";
   // The decimals of a rate read from text are the zeros of its denominator.

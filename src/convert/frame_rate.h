@@ -18,6 +18,10 @@ struct FrameRate {
 // most six decimals. nullopt for anything else.
 std::optional<FrameRate> ParseFrameRate(std::string_view text);
 
+// Whether `rate` is one that ParseFrameRate could give: above 0, at most 1000, denominator 1 to
+// 10^6. Other values (a rate left at its zero default) count as no rate at all.
+bool IsUsableFrameRate(const FrameRate& rate);
+
 // The rate as it was written: "25", "23.976", "29.97" ("25.0" stays "25.0"). A rate that is not
 // a decimal fraction shows to six decimals at most.
 std::string FrameRateText(const FrameRate& rate);

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "convert/frame_retiming.h"
+#include "convert/timing_report.h"
 
 namespace marvek {
 
@@ -44,5 +45,20 @@ class TitleTiming {
   std::size_t leftOut_ = 0;
   std::size_t startsMoved_ = 0;
 };
+
+// The timing of the titles of a file read in `layout`, with the report begun: a brace file whose
+// rate is given and differs from the display's is retimed; every layout takes the shift. Rates
+// that are no usable rate count as not given.
+TitleTiming StartTiming(TitleLayout layout, const std::optional<FrameRate>& displayRate,
+                        const std::optional<FrameRate>& fileRate, std::int64_t shift,
+                        TimingReport& report);
+
+// A brace file's frame-rate line gives the file's rate: the titles from there on are retimed to
+// the display's rate, unless a rate was given with the options, which wins. True when `timing`
+// now retimes: a record builder that did not pass titles through it must start to.
+bool UseFrameRateLine(const FrameRate& rate, TitleTiming& timing, TimingReport& report);
+
+// Copies what the timing did into the report, once the titles are through.
+void FinishTiming(const TitleTiming& timing, TimingReport& report);
 
 }  // namespace marvek

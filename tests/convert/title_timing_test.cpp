@@ -147,6 +147,32 @@ TEST(TitleTiming, RetimesThenShiftsThenKeepsTitlesWithinTheFilm) {
   EXPECT_EQ(end, std::numeric_limits<std::int64_t>::max());
 }
 
+TEST(TitleTiming, TheFileRateGivenWinsOverTheFrameRateLine) {
+  TimingReport report;
+  // No rate of the file yet: nothing to do until its frame-rate line.
+  TitleTiming timing = StartTiming(TitleLayout::Braces, Rate("25"), std::nullopt, 0, report);
+  EXPECT_FALSE(timing.active());
+  EXPECT_TRUE(UseFrameRateLine(Rate("23.976"), timing, report));
+  std::int64_t start = 2997;
+  std::int64_t end = 2997;
+  timing.Apply(start, end);
+  EXPECT_EQ(start, 3125);
+  EXPECT_EQ(report.fileRateFrom, FileRateSource::FrameRateLine);
+
+  // A rate given with the options stays, whatever the file says.
+  timing = StartTiming(TitleLayout::Braces, Rate("25"), Rate("24"), 0, report);
+  EXPECT_FALSE(UseFrameRateLine(Rate("23.976"), timing, report));
+  EXPECT_EQ(FrameRateText(*report.fileRate), "24");
+  EXPECT_TRUE(report.retimed);
+
+  // Times in seconds are not retimed; a rate that is no rate counts as none.
+  timing = StartTiming(TitleLayout::SubRip, Rate("25"), Rate("24"), 0, report);
+  EXPECT_FALSE(timing.active());
+  timing = StartTiming(TitleLayout::Braces, FrameRate{25, 0}, Rate("24"), 0, report);
+  EXPECT_FALSE(timing.active());
+  EXPECT_FALSE(report.displayRate);
+}
+
 TEST(TimingReport, SaysWhatWasDoneInWords) {
   TimingReport report;
   EXPECT_TRUE(TimingStatusLines(report).empty());
