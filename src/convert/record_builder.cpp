@@ -5,6 +5,7 @@
 
 #include "convert/char_mode.h"
 #include "convert/title_line.h"
+#include "convert/title_timing.h"
 
 namespace marvek {
 namespace {
@@ -165,6 +166,12 @@ LineFault RecordBuilder::AddTitle(std::int64_t start, std::int64_t end, std::str
 
 LineFault RecordBuilder::Append(std::int64_t start, std::int64_t end, std::string_view text,
                                 std::string& why) {
+  std::uint8_t notes = 0;
+  if (timing_ != nullptr) {
+    const TitleTiming::Outcome timed = timing_->Apply(start, end);
+    if (timed == TitleTiming::Outcome::LeftOut) return LineFault::None;
+    if (timed == TitleTiming::Outcome::StartMoved) notes |= RecordSource::kShortened;
+  }
   DisplayClock next = clock_;
   const DisplayClock::Placement placement = next.Place(start, end);
   if (placement.gap > kLargestFrameCount) {
@@ -177,6 +184,14 @@ LineFault RecordBuilder::Append(std::int64_t start, std::int64_t end, std::strin
     why = "title lasts " + std::to_string(placement.duration) +
           " frames; the display counts at most " + std::to_string(kLargestFrameCount);
     return LineFault::DurationTooLong;
+  }
+  if (sources_ != nullptr) {
+    // It waited when the previous title ended after its start, and lost time when it shows for
+    // less than it asks.
+    const std::int64_t shownFrom = clock_.previousEnd() + placement.gap;
+    if (shownFrom > start) notes |= RecordSource::kWaited;
+    if (placement.duration < end - start) notes |= RecordSource::kShortened;
+    sources_->push_back({.line = sourceLine_, .notes = notes});
   }
   clock_ = next;
 

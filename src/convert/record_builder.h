@@ -4,12 +4,16 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "convert/image_writer.h"
+#include "convert/record_source.h"
 #include "convert/title_image.h"
 #include "convert/windows1250_transcoder.h"
 
 namespace marvek {
+
+class TitleTiming;
 
 // Turns title lines into records appended to an image, keeping the display's clock from one
 // line to the next.
@@ -31,6 +35,14 @@ class RecordBuilder {
   // Whether Cyrillic letters were written in Latin letters.
   bool wroteCyrillic() const { return transcoder_.wroteCyrillic(); }
 
+  // Passes every title's frames through `timing` (retiming, shift, the film's start) before the
+  // display's clock places it; a title it leaves out gets no record. Null: frames as they stand.
+  void SetTiming(TitleTiming* timing) { timing_ = timing; }
+  // Appends to `sources`, for every record written, its line and what the clock did to it.
+  void KeepSources(std::vector<RecordSource>* sources) { sources_ = sources; }
+  // The line of the file that the next title comes from, for the sources.
+  void SetSourceLine(std::size_t line) { sourceLine_ = line; }
+
  private:
   // Places the title on the display's clock and appends its record; the text holds no "{".
   LineFault Append(std::int64_t start, std::int64_t end, std::string_view text, std::string& why);
@@ -39,6 +51,9 @@ class RecordBuilder {
   Windows1250Transcoder transcoder_;
   ImageWriter writer_;
   DisplayClock clock_;
+  TitleTiming* timing_ = nullptr;
+  std::vector<RecordSource>* sources_ = nullptr;
+  std::size_t sourceLine_ = 0;
 };
 
 }  // namespace marvek

@@ -210,6 +210,7 @@ LineFault SubRipReader::Finish(RecordBuilder& builder, std::string& why) {
 
 LineFault SubRipReader::HandOver(RecordBuilder& builder, std::string& why) {
   expect_ = Expect::Number;
+  builder.SetSourceLine(timesLine_);
   const LineFault fault = builder.AddTitle(start_, end_, text_, why);
   if (fault != LineFault::None) faultLine_ = timesLine_;
   return fault;
