@@ -9,8 +9,10 @@
 
 #include "convert/encoding_detector.h"
 #include "convert/line_reader.h"
+#include "convert/mpl2_reader.h"
 #include "convert/record_builder.h"
 #include "convert/subrip_reader.h"
+#include "convert/title_timing.h"
 #include "convert/utf16_reader.h"
 #include "shared/system_reason.h"
 
@@ -41,9 +43,10 @@ class FileDescriptor {
 
 // Runs the lines of `reader` through the record builder, reporting progress after each line.
 // `length` is the file's length in bytes; `consumed` starts with bytes already read before the
-// first line (a byte order mark). With `subRip` the lines are read as a SubRip file at that rate.
+// first line (a byte order mark). The lines are read in `layout`, a timed one at the display's
+// frame rate, which PickLayout has made sure of.
 void ConvertLines(LineReader& reader, std::size_t length, std::size_t consumed, CharMode mode,
-                  const std::optional<FrameRate>& subRip, OperatorPanel& panel,
+                  TitleLayout layout, const ConversionOptions& options, OperatorPanel& panel,
                   ConversionResult& result) {
   ByteString& image = result.image;
   // A UTF-16 file reaches the lines decoded to UTF-8; its lines count two bytes a code unit.
@@ -56,10 +59,20 @@ void ConvertLines(LineReader& reader, std::size_t length, std::size_t consumed, 
   std::size_t lineNumber = 0;
   const double percentPerByte = 100.0 / static_cast<double>(length);
   std::optional<SubRipReader> subRipReader;
-  if (subRip) subRipReader.emplace(*subRip);
+  std::optional<Mpl2Reader> mpl2Reader;
+  if (layout == TitleLayout::SubRip) subRipReader.emplace(*options.displayRate);
+  if (layout == TitleLayout::Mpl2) mpl2Reader.emplace(*options.displayRate);
+  // Retiming and the shift; a file read as it stands keeps the path it always had.
+  TitleTiming timing =
+      StartTiming(layout, options.displayRate, options.fileRate, options.shift, result.timing);
+  if (timing.active()) builder.SetTiming(&timing);
+  const bool keepSources = options.keepRecordSources;
+  if (keepSources) builder.KeepSources(&result.recordSources);
   const auto reject = [&](LineFault fault, std::size_t at) {
     result.outcome = ConversionOutcome::Incorrect;
     ByteString().swap(image);  // the partial image is dropped, memory and all
+    std::vector<RecordSource>().swap(result.recordSources);
+    FinishTiming(timing, result.timing);
     result.lineNumber = at;
     result.fault = fault;
     result.reason = "Line " + std::to_string(at) + ": " + why;
@@ -70,8 +83,15 @@ void ConvertLines(LineReader& reader, std::size_t length, std::size_t consumed, 
     // The last line counts without its line end.
     const std::size_t lineEnd = line.last ? 0 : line.endLength;
     consumed += utf16 ? 2 * (Utf16Units(line.text) + lineEnd) : line.text.size() + lineEnd;
-    const LineFault fault = subRipReader ? subRipReader->Add(line.text, lineNumber, builder, why)
-                                         : builder.Add(line.text, line.braces, why);
+    if (keepSources) builder.SetSourceLine(lineNumber);
+    LineFault fault;
+    if (subRipReader) {
+      fault = subRipReader->Add(line.text, lineNumber, builder, why);
+    } else if (mpl2Reader) {
+      fault = mpl2Reader->Add(line.text, builder, why);
+    } else {
+      fault = builder.Add(line.text, line.braces, why);
+    }
     if (fault != LineFault::None) {
       reject(fault, subRipReader ? subRipReader->faultLine() : lineNumber);
       return;
@@ -88,6 +108,7 @@ void ConvertLines(LineReader& reader, std::size_t length, std::size_t consumed, 
     }
   }
   builder.Finish();
+  FinishTiming(timing, result.timing);
   result.cyrillicInLatin = builder.wroteCyrillic();
   if (reader.error() != 0) {
     result = Unreadable(reader.error());
@@ -112,20 +133,24 @@ int DetectEncoding(int fd, TextEncoding& encoding, std::size_t& byteOrderMark) {
   return ::lseek(fd, static_cast<off_t>(byteOrderMark), SEEK_SET) < 0 ? errno : 0;
 }
 
-// Whether the file is read as SubRip: the layout is told from its first lines, and a SubRip file
-// needs a frame rate. False, with `result` Incorrect, when it is SubRip and there is no rate.
-bool PickLayout(std::string_view head, const ConversionOptions& options,
-                std::optional<FrameRate>& subRip, ConversionResult& result) {
-  if (!LooksLikeSubRip(head)) return true;
-  if (!options.displayRate) {
-    result.outcome = ConversionOutcome::Incorrect;
-    result.lineNumber = 1;
-    result.fault = LineFault::SubRipWithoutRate;
-    result.reason = std::string("Line 1: ") + kSubRipNeedsRate;
-    return false;
+// Tells the layout of a file from its first lines into `layout`. SubRip and MPL2 times need the
+// display's frame rate: false, with `result` Incorrect, when it is not given.
+bool PickLayout(std::string_view head, const ConversionOptions& options, TitleLayout& layout,
+                ConversionResult& result) {
+  layout = LooksLikeSubRip(head) ? TitleLayout::SubRip
+           : LooksLikeMpl2(head) ? TitleLayout::Mpl2
+                                 : TitleLayout::Braces;
+  result.timing.layout = layout;
+  if (layout == TitleLayout::Braces ||
+      (options.displayRate && IsUsableFrameRate(*options.displayRate))) {
+    return true;
   }
-  subRip = options.displayRate;
-  return true;
+  const bool subRip = layout == TitleLayout::SubRip;
+  result.outcome = ConversionOutcome::Incorrect;
+  result.lineNumber = 1;
+  result.fault = subRip ? LineFault::SubRipWithoutRate : LineFault::Mpl2WithoutRate;
+  result.reason = std::string("Line 1: ") + (subRip ? kSubRipNeedsRate : kMpl2NeedsRate);
+  return false;
 }
 
 // Enough of a file's start to tell its layout.
@@ -158,17 +183,17 @@ ConversionResult ConvertBytesIn(std::string_view bytes, TextEncoding encoding, s
   ConversionResult result;
   result.encoding = encoding;
   const std::string_view body = bytes.substr(skipped);
-  std::optional<FrameRate> subRip;
-  if (!PickLayout(Head(body.substr(0, kHeadLength), encoding), options, subRip, result)) {
+  TitleLayout layout = TitleLayout::Braces;
+  if (!PickLayout(Head(body.substr(0, kHeadLength), encoding), options, layout, result)) {
     return result;
   }
   if (IsUtf16(encoding)) {
     Utf16Reader decoder(body, encoding == TextEncoding::Utf16BigEndian);
     LineReader reader(decoder);
-    ConvertLines(reader, bytes.size(), skipped, mode, subRip, panel, result);
+    ConvertLines(reader, bytes.size(), skipped, mode, layout, options, panel, result);
   } else {
     LineReader reader(body);
-    ConvertLines(reader, bytes.size(), skipped, mode, subRip, panel, result);
+    ConvertLines(reader, bytes.size(), skipped, mode, layout, options, panel, result);
   }
   return result;
 }
@@ -203,18 +228,18 @@ ConversionResult ConvertFileIn(int fd, std::size_t length, TextEncoding encoding
     headLength = ::pread(fd, head, sizeof head, static_cast<off_t>(skipped));
   } while (headLength < 0 && errno == EINTR);
   if (headLength < 0) return Unreadable(errno);
-  std::optional<FrameRate> subRip;
+  TitleLayout layout = TitleLayout::Braces;
   if (!PickLayout(Head(std::string_view(head, static_cast<std::size_t>(headLength)), encoding),
-                  options, subRip, result)) {
+                  options, layout, result)) {
     return result;
   }
   if (IsUtf16(encoding)) {
     Utf16Reader decoder(fd, encoding == TextEncoding::Utf16BigEndian);
     LineReader reader(decoder);
-    ConvertLines(reader, length, skipped, mode, subRip, panel, result);
+    ConvertLines(reader, length, skipped, mode, layout, options, panel, result);
   } else {
     LineReader reader(fd);
-    ConvertLines(reader, length, skipped, mode, subRip, panel, result);
+    ConvertLines(reader, length, skipped, mode, layout, options, panel, result);
   }
   return result;
 }

@@ -16,6 +16,7 @@
 
 #include "convert/char_mode.h"
 #include "convert/line_reader.h"
+#include "convert/mpl2_reader.h"
 #include "convert/subrip_reader.h"
 #include "convert/text_encoding.h"
 #include "convert/title_image.h"
@@ -353,6 +354,12 @@ Expected Reference(std::string_view bytes, CharMode mode, TextEncoding singleByt
   if (LooksLikeSubRip(head)) {
     e.badLine = 1;
     e.fault = LineFault::SubRipWithoutRate;
+    return e;
+  }
+  // So is one whose first title is "[start][end]text", times in tenths of a second (MPL2).
+  if (LooksLikeMpl2(head)) {
+    e.badLine = 1;
+    e.fault = LineFault::Mpl2WithoutRate;
     return e;
   }
 
