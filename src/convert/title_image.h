@@ -78,10 +78,10 @@ struct ConversionOptions {
   bool keepRecordSources = false;
 };
 
-// The reason given for a SubRip file converted without a frame rate.
+// The reasons given for a timed file converted without the display's frame rate. They name no
+// program and no setting: each face says how to give the rate.
 inline constexpr const char* kSubRipNeedsRate =
-    "this is a SubRip file; convert it with marvek-upload --fps RATE";
-// The reason given for an MPL2 file converted without the display's frame rate.
+    "this is a SubRip file, whose times need the display's frame rate";
 inline constexpr const char* kMpl2NeedsRate =
     "this is an MPL2 file, whose times need the display's frame rate";
 
