@@ -6,8 +6,8 @@
 namespace marvek {
 namespace {
 
-// 999 hours: the longest time a SubRip file can hold, so that both layouts reach the same frames
-// and FrameAt stays exact.
+// 999:59:59.9, the longest time a SubRip file can hold, so that both layouts reach the same
+// frames and FrameAt stays exact.
 constexpr std::int64_t kLargestTenths = 999LL * 3600 * 10 + 3599 * 10 + 9;
 
 bool IsDigit(char c) {
@@ -51,25 +51,17 @@ std::string Quoted(std::string_view field) {
 
 LineFault ReadTime(std::string_view field, const char* name, std::int64_t& tenths,
                    std::string& why) {
-  tenths = 0;
-  bool tooLarge = false;
-  if (field.empty()) {
-    why = std::string(name) + " time \"\" is not a number of tenths of a second";
+  if (field.empty() || field.find_first_not_of("0123456789") != std::string_view::npos) {
+    why = std::string(name) + " time " + Quoted(field) + " is not a number of tenths of a second";
     return LineFault::FrameNotNumber;
   }
+  tenths = 0;
   for (const char c : field) {
-    if (!IsDigit(c)) {
-      why = std::string(name) + " time " + Quoted(field) + " is not a number of tenths of a second";
-      return LineFault::FrameNotNumber;
+    tenths = tenths * 10 + (c - '0');
+    if (tenths > kLargestTenths) {
+      why = std::string(name) + " time " + Quoted(field) + " is 1000 hours or more";
+      return LineFault::FrameTooLarge;
     }
-    if (!tooLarge) {
-      tenths = tenths * 10 + (c - '0');
-      tooLarge = tenths > kLargestTenths;
-    }
-  }
-  if (tooLarge) {
-    why = std::string(name) + " time " + Quoted(field) + " is beyond 999 hours";
-    return LineFault::FrameTooLarge;
   }
   return LineFault::None;
 }

@@ -23,5 +23,6 @@ struct RecordSource {
 
   bool Has(Note note) const { return (notes & note) != 0; }
 };
+static_assert(sizeof(RecordSource) == 8);
 
 }  // namespace marvek

@@ -172,7 +172,7 @@ TEST(Mpl2Conversion, RefusesEachBrokenLineWithItsNumber) {
            Case{"[0][10]a\n[][30]b", 2, LineFault::FrameNotNumber,
                 "Line 2: start time \"\" is not a number of tenths of a second"},
            Case{"[0][360000000]a", 1, LineFault::FrameTooLarge,
-                "Line 1: end time \"360000000\" is beyond 999 hours"},
+                "Line 1: end time \"360000000\" is 1000 hours or more"},
            Case{"[0][10]a {b} c", 1, LineFault::TerminatorInText, nullptr},
        }) {
     const Converted r = Convert(c.file, Rates("25"));
