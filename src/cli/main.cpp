@@ -85,8 +85,8 @@ int main(int argc, char** argv) {
     return WrongUsage("TITLE-FILE is required");
   }
   if (fpsOption->count() > 0) {
-    request.conversion.subRipRate = ParseFrameRate(fps);
-    if (!request.conversion.subRipRate) {
+    request.conversion.displayRate = ParseFrameRate(fps);
+    if (!request.conversion.displayRate) {
       return WrongUsage("--fps: \"" + fps +
                         "\" is no frame rate; give frames a second above 0 and at most 1000, "
                         "such as 25 or 23.976");

@@ -8,6 +8,9 @@ namespace {
 constexpr std::int64_t kLargestRate = 1000;  // frames a second
 constexpr int kLargestRateDecimals = 6;
 
+// A rate's numerator times a million may pass 2^63.
+__extension__ typedef __int128 Wide;
+
 }  // namespace
 
 std::optional<FrameRate> ParseFrameRate(std::string_view text) {
@@ -35,17 +38,39 @@ std::optional<FrameRate> ParseFrameRate(std::string_view text) {
   return rate;
 }
 
+bool IsUsableFrameRate(const FrameRate& rate) {
+  return rate.denominator >= 1 && rate.denominator <= 1'000'000 && rate.numerator > 0 &&
+         rate.numerator <= kLargestRate * rate.denominator;
+}
+
 std::string FrameRateText(const FrameRate& rate) {
-  if (rate.denominator <= 0) return "?";
-  std::string text = std::to_string(rate.numerator / rate.denominator);
-  std::int64_t rest = rate.numerator % rate.denominator;
-  if (rest == 0) return text;
-  text += '.';
-  // Six decimals at most, as many as a rate is read with.
-  for (int i = 0; i < kLargestRateDecimals && rest != 0; ++i) {
-    rest *= 10;
-    text += static_cast<char>('0' + rest / rate.denominator);
-    rest %= rate.denominator;
+  if (rate.denominator <= 0 || rate.numerator < 0) return "?";
+  // The decimals of a rate read from text are the zeros of its denominator.
+  int decimals = 0;
+  std::int64_t power = 1;
+  while (power < rate.denominator && decimals < kLargestRateDecimals) {
+    power *= 10;
+    ++decimals;
+  }
+  std::int64_t scaled = rate.numerator;
+  bool trim = false;
+  if (power != rate.denominator) {
+    // Another fraction (30000/1001): rounded to six decimals, trailing zeros dropped.
+    decimals = kLargestRateDecimals;
+    power = 1'000'000;
+    scaled = static_cast<std::int64_t>(
+        (static_cast<Wide>(rate.numerator) * 2 * power + rate.denominator) /
+        (2 * static_cast<Wide>(rate.denominator)));
+    trim = true;
+  }
+  std::string text = std::to_string(scaled / power);
+  if (decimals > 0) {
+    std::string fraction = std::to_string(scaled % power);
+    fraction.insert(0, static_cast<std::size_t>(decimals) - fraction.size(), '0');
+    if (trim) {
+      while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
+    }
+    if (!fraction.empty()) text += "." + fraction;
   }
   return text;
 }

@@ -18,7 +18,12 @@ struct FrameRate {
 // most six decimals. nullopt for anything else.
 std::optional<FrameRate> ParseFrameRate(std::string_view text);
 
-// The rate in decimals, without trailing zeros: "23.976", "25", "12.5".
+// Whether `rate` is one that ParseFrameRate could give: above 0, at most 1000, denominator 1 to
+// 10^6. Other values (a rate left at its zero default) count as no rate at all.
+bool IsUsableFrameRate(const FrameRate& rate);
+
+// The rate as it was written: "25", "23.976", "29.97" ("25.0" stays "25.0"). A rate that is not
+// a decimal fraction shows to six decimals at most.
 std::string FrameRateText(const FrameRate& rate);
 
 // The frame nearest to `milliseconds` (0 to 999 hours) at `rate`; a time half-way between two

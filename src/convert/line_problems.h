@@ -20,6 +20,8 @@ enum class LineFault {
   TooManyCopies,      // a title so long that its repeated records would swamp the image
   SubRipWithoutRate,  // a SubRip file, whose times need a frame rate to become frames
   SubRipLayout,       // a SubRip title without its number or its times
+  Mpl2WithoutRate,    // an MPL2 file, whose times need a frame rate to become frames
+  Mpl2Layout,         // an MPL2 line not in the [start][end]text layout
 };
 
 // What repair does with a line that the strict reading refuses or reads as it stands.

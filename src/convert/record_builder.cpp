@@ -8,6 +8,7 @@
 #include "convert/line_excerpt.h"
 #include "convert/title_line.h"
 #include "convert/title_text.h"
+#include "convert/title_timing.h"
 
 namespace marvek {
 namespace {
@@ -137,6 +138,7 @@ void RecordBuilder::Note(RepairKind kind, LineFault fault, const Reason& reason)
   std::string words;
   if ((first && !rules_.repair) || log_.collecting()) words = reason();
   log_.Note(line_.number, kind, fault, words);
+  if (!LeavesOut(kind)) line_.mended = true;
   if (first) {
     line_.fault = fault;
     if (!rules_.repair) *line_.why = std::move(words);
@@ -301,7 +303,19 @@ LineFault RecordBuilder::Problem(std::size_t lineNumber, RepairKind kind, LineFa
 }
 
 void RecordBuilder::Append(std::int64_t start, std::int64_t end, std::string_view text) {
+  std::uint8_t notes = line_.mended && Repairing() ? RecordSource::kMended : 0;
+  if (timing_ != nullptr) {
+    const TitleTiming::Outcome timed = timing_->Apply(start, end);
+    if (timed == TitleTiming::Outcome::LeftOut) return;
+    if (timed == TitleTiming::Outcome::StartMoved) notes |= RecordSource::kShortened;
+  }
   DisplayClock::Placement placement = clock_.Plan(start, end);
+  if (sources_ != nullptr) {
+    // It waited when the previous title ended after its start, and lost time when it shows for
+    // less than it asks.
+    if (clock_.previousEnd() > start) notes |= RecordSource::kWaited;
+    if (placement.duration < end - start) notes |= RecordSource::kShortened;
+  }
   text = transcoder_.Transcode(text);
   // Records of at most 65535 frames each; a long title repeats its text.
   std::int64_t copies = (placement.duration + kLargestFrameCount - 1) / kLargestFrameCount;
@@ -337,7 +351,12 @@ void RecordBuilder::Append(std::int64_t start, std::int64_t end, std::string_vie
     }
     writer_.Advance(to);
     gap -= bridges * kLargestBridgeGap;
+    if (sources_ != nullptr) {
+      sources_->insert(sources_->end(), static_cast<std::size_t>(bridges),
+                       {.line = line_.number, .notes = RecordSource::kBridge});
+    }
   }
+  if (sources_ != nullptr) sources_->push_back({.line = line_.number, .notes = notes});
 
   std::int64_t duration = placement.duration;
   const auto writeHeader = [](char* to, std::int64_t gapFrames, std::int64_t frames) {
@@ -368,6 +387,9 @@ void RecordBuilder::Append(std::int64_t start, std::int64_t end, std::string_vie
     *out++ = kRecordTerminator;
     writer_.Advance(out);
     duration -= frames;
+    if (sources_ != nullptr) {
+      sources_->push_back({.line = line_.number, .notes = RecordSource::kContinued});
+    }
   }
 }
 

@@ -5,14 +5,18 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "convert/frame_rate.h"
 #include "convert/image_writer.h"
 #include "convert/line_problems.h"
+#include "convert/record_source.h"
 #include "convert/title_image.h"
 #include "convert/windows1250_transcoder.h"
 
 namespace marvek {
+
+class TitleTiming;
 
 // Turns title lines into records appended to an image, keeping the display's clock from one
 // line to the next.
@@ -60,12 +64,19 @@ class RecordBuilder {
   // The rate of a frame-rate line as the first title.
   const std::optional<FrameRate>& fileFrameRate() const { return fileFrameRate_; }
 
+  // Passes every title's frames through `timing` (retiming, shift, the film's start) before the
+  // display's clock places it; a title it leaves out gets no record. Null: frames as they stand.
+  void SetTiming(TitleTiming* timing) { timing_ = timing; }
+  // Appends to `sources`, for every record written, its line and what the clock did to it.
+  void KeepSources(std::vector<RecordSource>* sources) { sources_ = sources; }
+
  private:
   // The line being read.
   struct Line {
     std::size_t number = 0;
     LineFault fault = LineFault::None;  // the first the strict reading refuses it for
     std::string* why = nullptr;
+    bool mended = false;  // a problem that repair mends rather than leaves out
   };
 
   // A line that is not the usual {digits}{digits}text.
@@ -100,6 +111,8 @@ class RecordBuilder {
   bool titleSeen_ = false;  // a line with the title layout and two whole numbers has been read
   std::optional<FrameRate> fileFrameRate_;
   ByteString codes_, slashes_, parentheses_;  // the text as each step rewrites it
+  TitleTiming* timing_ = nullptr;
+  std::vector<RecordSource>* sources_ = nullptr;
 };
 
 }  // namespace marvek

@@ -9,8 +9,10 @@
 
 #include "convert/encoding_detector.h"
 #include "convert/line_reader.h"
+#include "convert/mpl2_reader.h"
 #include "convert/record_builder.h"
 #include "convert/subrip_reader.h"
+#include "convert/title_timing.h"
 #include "convert/utf16_reader.h"
 #include "shared/system_reason.h"
 
@@ -41,10 +43,11 @@ class FileDescriptor {
 
 // Runs the lines of `reader` through the record builder, reporting progress after each line.
 // `length` is the file's length in bytes; `consumed` starts with bytes already read before the
-// first line (a byte order mark). With `subRip` the lines are read as a SubRip file at that rate.
+// first line (a byte order mark). The lines are read in `layout`, a timed one at the display's
+// frame rate, which PickLayout has made sure of.
 void ConvertLines(LineReader& reader, std::size_t length, std::size_t consumed, CharMode mode,
-                  const std::optional<FrameRate>& subRip, const ConversionOptions& options,
-                  OperatorPanel& panel, ConversionResult& result) {
+                  TitleLayout layout, const ConversionOptions& options, OperatorPanel& panel,
+                  ConversionResult& result) {
   ByteString& image = result.image;
   // A UTF-16 file reaches the lines decoded to UTF-8; its lines count two bytes a code unit.
   const bool utf16 = IsUtf16(result.encoding);
@@ -58,7 +61,16 @@ void ConvertLines(LineReader& reader, std::size_t length, std::size_t consumed, 
   std::size_t lineNumber = 0;
   const double percentPerByte = 100.0 / static_cast<double>(length);
   std::optional<SubRipReader> subRipReader;
-  if (subRip) subRipReader.emplace(*subRip);
+  std::optional<Mpl2Reader> mpl2Reader;
+  if (layout == TitleLayout::SubRip) subRipReader.emplace(*options.displayRate);
+  if (layout == TitleLayout::Mpl2) mpl2Reader.emplace(*options.displayRate);
+  // Retiming and the shift; a file read as it stands keeps the path it always had.
+  TitleTiming timing =
+      StartTiming(layout, options.displayRate, options.fileRate, options.shift, result.timing);
+  if (timing.active()) builder.SetTiming(&timing);
+  if (options.keepRecordSources) builder.KeepSources(&result.recordSources);
+  // A frame-rate line, the first title of a brace file, may bring the file's rate.
+  bool frameRateLineSeen = layout != TitleLayout::Braces;
   // The first line the strict reading refuses; reading goes on only to list every problem.
   const auto refuse = [&](LineFault fault, std::size_t at) {
     if (result.outcome == ConversionOutcome::Incorrect) return;
@@ -74,8 +86,20 @@ void ConvertLines(LineReader& reader, std::size_t length, std::size_t consumed, 
     // The last line counts without its line end.
     const std::size_t lineEnd = line.last ? 0 : line.endLength;
     consumed += utf16 ? 2 * (Utf16Units(line.text) + lineEnd) : line.text.size() + lineEnd;
-    const LineFault fault = subRipReader ? subRipReader->Add(line.text, lineNumber, builder, why)
-                                         : builder.Add(line.text, line.braces, lineNumber, why);
+    LineFault fault;
+    if (subRipReader) {
+      fault = subRipReader->Add(line.text, lineNumber, builder, why);
+    } else if (mpl2Reader) {
+      fault = mpl2Reader->Add(line.text, lineNumber, builder, why);
+    } else {
+      fault = builder.Add(line.text, line.braces, lineNumber, why);
+      if (!frameRateLineSeen && builder.fileFrameRate()) {
+        frameRateLineSeen = true;
+        if (UseFrameRateLine(*builder.fileFrameRate(), timing, result.timing)) {
+          builder.SetTiming(&timing);
+        }
+      }
+    }
     if (fault != LineFault::None) {
       refuse(fault, subRipReader ? subRipReader->faultLine() : lineNumber);
       if (!options.collectProblems) break;
@@ -92,12 +116,14 @@ void ConvertLines(LineReader& reader, std::size_t length, std::size_t consumed, 
     }
   }
   builder.Finish();
+  FinishTiming(timing, result.timing);
   result.cyrillicInLatin = builder.wroteCyrillic();
   result.fileFrameRate = builder.fileFrameRate();
   if (options.repair || options.collectProblems) result.repairs = log.report;
   result.problems = std::move(log.problems);
   if (result.outcome == ConversionOutcome::Incorrect) {
     ByteString().swap(image);  // the partial image is dropped, memory and all
+    std::vector<RecordSource>().swap(result.recordSources);
   }
   if (reader.error() != 0) {
     result = Unreadable(reader.error());
@@ -122,20 +148,24 @@ int DetectEncoding(int fd, TextEncoding& encoding, std::size_t& byteOrderMark) {
   return ::lseek(fd, static_cast<off_t>(byteOrderMark), SEEK_SET) < 0 ? errno : 0;
 }
 
-// Whether the file is read as SubRip: the layout is told from its first lines, and a SubRip file
-// needs a frame rate. False, with `result` Incorrect, when it is SubRip and there is no rate.
-bool PickLayout(std::string_view head, const ConversionOptions& options,
-                std::optional<FrameRate>& subRip, ConversionResult& result) {
-  if (!LooksLikeSubRip(head)) return true;
-  if (!options.subRipRate) {
-    result.outcome = ConversionOutcome::Incorrect;
-    result.lineNumber = 1;
-    result.fault = LineFault::SubRipWithoutRate;
-    result.reason = kSubRipNeedsRate;
-    return false;
+// Tells the layout of a file from its first lines into `layout`. SubRip and MPL2 times need the
+// display's frame rate: false, with `result` Incorrect, when it is not given.
+bool PickLayout(std::string_view head, const ConversionOptions& options, TitleLayout& layout,
+                ConversionResult& result) {
+  layout = LooksLikeSubRip(head) ? TitleLayout::SubRip
+           : LooksLikeMpl2(head) ? TitleLayout::Mpl2
+                                 : TitleLayout::Braces;
+  result.timing.layout = layout;
+  if (layout == TitleLayout::Braces ||
+      (options.displayRate && IsUsableFrameRate(*options.displayRate))) {
+    return true;
   }
-  subRip = options.subRipRate;
-  return true;
+  const bool subRip = layout == TitleLayout::SubRip;
+  result.outcome = ConversionOutcome::Incorrect;
+  result.lineNumber = 1;
+  result.fault = subRip ? LineFault::SubRipWithoutRate : LineFault::Mpl2WithoutRate;
+  result.reason = subRip ? kSubRipNeedsRate : kMpl2NeedsRate;
+  return false;
 }
 
 // Enough of a file's start to tell its layout.
@@ -168,17 +198,17 @@ ConversionResult ConvertBytesIn(std::string_view bytes, TextEncoding encoding, s
   ConversionResult result;
   result.encoding = encoding;
   const std::string_view body = bytes.substr(skipped);
-  std::optional<FrameRate> subRip;
-  if (!PickLayout(Head(body.substr(0, kHeadLength), encoding), options, subRip, result)) {
+  TitleLayout layout = TitleLayout::Braces;
+  if (!PickLayout(Head(body.substr(0, kHeadLength), encoding), options, layout, result)) {
     return result;
   }
   if (IsUtf16(encoding)) {
     Utf16Reader decoder(body, encoding == TextEncoding::Utf16BigEndian);
     LineReader reader(decoder);
-    ConvertLines(reader, bytes.size(), skipped, mode, subRip, options, panel, result);
+    ConvertLines(reader, bytes.size(), skipped, mode, layout, options, panel, result);
   } else {
     LineReader reader(body);
-    ConvertLines(reader, bytes.size(), skipped, mode, subRip, options, panel, result);
+    ConvertLines(reader, bytes.size(), skipped, mode, layout, options, panel, result);
   }
   return result;
 }
@@ -213,18 +243,18 @@ ConversionResult ConvertFileIn(int fd, std::size_t length, TextEncoding encoding
     headLength = ::pread(fd, head, sizeof head, static_cast<off_t>(skipped));
   } while (headLength < 0 && errno == EINTR);
   if (headLength < 0) return Unreadable(errno);
-  std::optional<FrameRate> subRip;
+  TitleLayout layout = TitleLayout::Braces;
   if (!PickLayout(Head(std::string_view(head, static_cast<std::size_t>(headLength)), encoding),
-                  options, subRip, result)) {
+                  options, layout, result)) {
     return result;
   }
   if (IsUtf16(encoding)) {
     Utf16Reader decoder(fd, encoding == TextEncoding::Utf16BigEndian);
     LineReader reader(decoder);
-    ConvertLines(reader, length, skipped, mode, subRip, options, panel, result);
+    ConvertLines(reader, length, skipped, mode, layout, options, panel, result);
   } else {
     LineReader reader(fd);
-    ConvertLines(reader, length, skipped, mode, subRip, options, panel, result);
+    ConvertLines(reader, length, skipped, mode, layout, options, panel, result);
   }
   return result;
 }
@@ -235,7 +265,6 @@ DisplayClock::Placement DisplayClock::Plan(std::int64_t start, std::int64_t end)
   const std::int64_t shownFrom = std::max(start, previousEnd_);
   return {shownFrom - previousEnd_, std::max<std::int64_t>(0, end - shownFrom)};
 }
-
 
 std::array<char, 2> EncodeFrameCount(std::uint16_t value) {
   return {static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)};

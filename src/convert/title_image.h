@@ -10,7 +10,9 @@
 
 #include "convert/frame_rate.h"
 #include "convert/line_problems.h"
+#include "convert/record_source.h"
 #include "convert/text_encoding.h"
+#include "convert/timing_report.h"
 #include "shared/operator_panel.h"
 #include "shared/types.h"
 
@@ -54,6 +56,11 @@ struct ConversionResult {
   // With collectProblems: every problem of the file in the order of its lines, each with whether
   // the strict reading refuses it.
   std::vector<LineProblem> problems = {};
+  // What was done with the titles' times: the layout, the frame rates, retiming and the shift.
+  TimingReport timing = {};
+  // For each record of the image, in order, its line in the file and what the display's clock
+  // did to it; filled only when ConversionOptions::keepRecordSources asks.
+  std::vector<RecordSource> recordSources = {};
 };
 
 // How to read a title file beyond its character mode.
@@ -63,20 +70,33 @@ struct ConversionOptions {
   // takes as they stand (a frame-rate line, the italic mark "/", a lone "}"). Never Incorrect for
   // a line; what was done is in the result's `repairs`.
   bool repair = false;
-  // The film's frame rate, which turns the times of a SubRip file into frames. Without it a
-  // SubRip file is refused, with a reason that says so.
-  std::optional<FrameRate> subRipRate = {};
-  // The file's encoding when it is known beforehand: its bytes are not looked at to guess it,
-  // and a byte order mark of that encoding at the start is skipped.
-  std::optional<TextEncoding> encoding = {};
   // Read to the end even past a refused line, and list every problem in the result's `problems`.
   // The outcome, image and first refusal are those of the reading asked for.
   bool collectProblems = false;
+  // The display's frame rate: the one frame-rate setting for every timed file. It turns the
+  // times of a SubRip or MPL2 file into frames, and brace files are retimed to it. Without it a
+  // SubRip or MPL2 file is refused, with a reason that says so.
+  std::optional<FrameRate> displayRate = {};
+  // The file's encoding when it is known beforehand: its bytes are not looked at to guess it,
+  // and a byte order mark of that encoding at the start is skipped.
+  std::optional<TextEncoding> encoding = {};
+  // A brace file's own frame rate, over any frame-rate line in the file. When the file's rate is
+  // known and differs from the display's, every frame is retimed to the display's rate; when it
+  // is not known, frames go as they stand.
+  std::optional<FrameRate> fileRate = {};
+  // Frames added to every title after retiming (ShiftInFrames turns "-2.5s" into frames). A
+  // title that then ends at or before frame 0 is left out; one that starts before it starts at 0.
+  std::int64_t shift = 0;
+  // Fill ConversionResult::recordSources. Off for a plain conversion: it costs 8 bytes a record.
+  bool keepRecordSources = false;
 };
 
-// The reason given for a SubRip file converted without a frame rate.
+// The reasons given for a timed file converted without the display's frame rate. They name no
+// program and no setting: each face says how to give the rate.
 inline constexpr const char* kSubRipNeedsRate =
-    "this is a SubRip file; convert it with marvek-upload --fps RATE";
+    "this is a SubRip file, whose times need the display's frame rate";
+inline constexpr const char* kMpl2NeedsRate =
+    "this is an MPL2 file, whose times need the display's frame rate";
 
 // Reads the title file at `path` and builds its records, reporting progress after every line.
 // The file is closed before this returns, whatever the outcome.

@@ -115,7 +115,7 @@ TEST(MarvekUpload, EachFailureEndsWithItsOwnExitCodeAndSendsNothing) {
   ProgramRun subRip(kProgram, {"-p", port, srt});
   subRip.Finish();
   EXPECT_EQ(Lines(subRip.err())[2],
-            "Line 1: this is a SubRip file; convert it with marvek-upload --fps RATE");
+            "Line 1: this is a SubRip file, whose times need the display's frame rate");
 }
 
 TEST(MarvekUpload, ASilentDisplayEndsWithExitCode4) {

@@ -116,7 +116,7 @@ TEST(ConvertUpload, NothingIsReadOrSentWithoutAFileOrWithABadOne) {
   ConvertUpload(subRip, CharMode::DeviceCodes, run.display.PortPath(), "9600", badSubRip);
   EXPECT_EQ(badSubRip.StatusesAndBeeps(),
             (Strings{"Converting " + subRip, subRip + " is incorrect for converting.",
-                     "Line 1: this is a SubRip file; convert it with marvek-upload --fps RATE",
+                     "Line 1: this is a SubRip file, whose times need the display's frame rate",
                      "Converting aborted !"}));
 
   const std::string missing = (run.dir.path() / "gone.sub").string();

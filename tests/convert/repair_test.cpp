@@ -77,7 +77,7 @@ TEST(Repair, KnowsAFrameRateLineOnlyAsTheFirstTitle) {
   const Case cases[] = {
       {"{1}{0}}25\n{30}{40}a", "30-40:a ", "25"},  // damaged forms
       {"{1}{1}}25\n{30}{40}a", "30-40:a ", "25"},
-      {"{0}{1}{y:i} 12.500 \n{30}{40}a", "30-40:a ", "12.5"},
+      {"{0}{1}{y:i} 12.500 \n{30}{40}a", "30-40:a ", "12.500"},
       {"\n{1}{1}29.97\n{30}{40}a", "30-40:a ", "29.97"},  // after a line that is no title
       {"{30}{40}a\n{1}{1}25", "30-40:a 40-40:25 ", ""},   // not the first title
       {"{1}{2}25\n{30}{40}a", "1-2:25 30-40:a ", ""},     // ends after frame 1
@@ -153,7 +153,7 @@ TEST(Repair, ReadsSubRipTitlesItCanAndLeavesOutTheOthers) {
       "3\nsoon\nlost\n\n"                             // 10: no times
       "4\n00:00:04,000 --> 00:00:05,000\na {b}\n\n"   // 14
       "5\n";                                          // 17: the file ends before its times
-  ConversionOptions options{.repair = true, .subRipRate = ParseFrameRate("25")};
+  ConversionOptions options{.repair = true, .displayRate = ParseFrameRate("25")};
   const ConversionResult r = Convert(file, options);
   ASSERT_EQ(r.outcome, ConversionOutcome::Converted) << r.reason;
   EXPECT_EQ(Titles(r), "0-25:Early 100-125:a (b) ");

@@ -86,7 +86,7 @@ Converted ConvertSubRip(std::string_view bytes, std::string_view rate,
                         CharMode mode = CharMode::DeviceCodes) {
   testing::RecordingPanel panel;
   ConversionOptions options;
-  options.subRipRate = ParseFrameRate(rate);
+  options.displayRate = ParseFrameRate(rate);
   Converted c{ConvertTitleBytes(bytes, mode, panel, options), {}};
   if (c.result.outcome == ConversionOutcome::Converted) {
     ByteString image = c.result.image;
@@ -139,7 +139,7 @@ TEST(SubRipConversion, NamesTheLineOfWhatCannotBeRead) {
   const auto rejected = [](std::string_view bytes, std::string_view rate) {
     testing::RecordingPanel panel;
     ConversionOptions options;
-    options.subRipRate = ParseFrameRate(rate);
+    options.displayRate = ParseFrameRate(rate);
     return ConvertTitleBytes(bytes, CharMode::DeviceCodes, panel, options);
   };
   const std::string first = "1\n00:00:01,000 --> 00:00:02,000\nHi\n\n";
@@ -192,7 +192,7 @@ TEST(SubRipConversion, IsRefusedWithoutAFrameRate) {
   EXPECT_EQ(r.outcome, ConversionOutcome::Incorrect);
   EXPECT_EQ(r.fault, LineFault::SubRipWithoutRate);
   EXPECT_EQ(r.lineNumber, 1u);
-  EXPECT_EQ(r.reason, "this is a SubRip file; convert it with marvek-upload --fps RATE");
+  EXPECT_EQ(r.reason, "this is a SubRip file, whose times need the display's frame rate");
   EXPECT_FALSE(r.repairable);
   EXPECT_TRUE(panel.progress.empty());
 

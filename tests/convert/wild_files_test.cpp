@@ -50,7 +50,7 @@ const WildFile kFiles[] = {
     {"20-subtitlesparser-header-23976.sub", Layout::Braces, 1, LineFault::MissingBrace, 388},
     {"21-subtitlesparser-gangs-fps12500.sub", Layout::Braces, 0, kConverts, 748},
     {"23-subtitlesparser-freaks-latin1.sub", Layout::Braces, 0, kConverts, 714},
-    {"25-subtitlesparser-got-mpl2-named-srt.srt", Layout::Mpl2, 1, LineFault::FrameNotNumber, 0},
+    {"25-subtitlesparser-got-mpl2-named-srt.srt", Layout::Mpl2, 0, kConverts, 999},
     {"26-subtitleedit-serbian-latin-cp1250.srt", Layout::SubRip, 0, kConverts, 1132},
     {"28-pysubtools-croatian-cp1250.srt", Layout::SubRip, 0, kConverts, 482},
     {"29-pysubtools-czech-mixed-eol.srt", Layout::SubRip, 0, kConverts, 877},
@@ -104,7 +104,7 @@ TEST(WildFiles, ConvertStrictlyOrAtTheirKnownLineAndAlwaysWithRepair) {
     }
     const std::string bytes = Read(path);
     ConversionOptions options;
-    if (file.layout == Layout::SubRip) options.subRipRate = FrameRate{25, 1};
+    if (file.layout != Layout::Braces) options.displayRate = FrameRate{25, 1};
     testing::RecordingPanel panel;
     const ConversionResult strict = ConvertTitleBytes(bytes, CharMode::DeviceCodes, panel, options);
     EXPECT_EQ(strict.lineNumber, file.refusedLine) << strict.reason;

@@ -17,6 +17,7 @@
 
 #include "convert/char_mode.h"
 #include "convert/line_reader.h"
+#include "convert/mpl2_reader.h"
 #include "convert/subrip_reader.h"
 #include "convert/text_encoding.h"
 #include "convert/title_image.h"
@@ -364,7 +365,7 @@ struct Expected {
   std::vector<double> progress;
   std::optional<std::pair<std::int64_t, std::int64_t>> rate;  // of a frame-rate line
   std::vector<ExpectedProblem> problems;                      // in the order of the lines
-  bool subRip = false;                                        // the file opens like SubRip
+  bool timed = false;  // the file opens like SubRip or MPL2, whose times need a frame rate
 };
 
 // The UTF-8 of `c`.
@@ -468,9 +469,16 @@ Expected Reference(std::string_view bytes, CharMode mode, TextEncoding singleByt
 
   // A file that opens like SubRip is refused as a whole: it needs a frame rate to be read.
   if (LooksLikeSubRip(head)) {
-    e.subRip = true;
+    e.timed = true;
     e.badLine = 1;
     e.fault = LineFault::SubRipWithoutRate;
+    return e;
+  }
+  // So is one whose first title is "[start][end]text", times in tenths of a second (MPL2).
+  if (LooksLikeMpl2(head)) {
+    e.timed = true;
+    e.badLine = 1;
+    e.fault = LineFault::Mpl2WithoutRate;
     return e;
   }
 
@@ -733,7 +741,7 @@ void CheckAgainstReference(const Run& run, const Expected& e, Reading reading, V
   v.Expect(rate == e.rate.has_value() && (!rate || (r.fileFrameRate->numerator * e.rate->second ==
                                                     e.rate->first * r.fileFrameRate->denominator)),
            "the frame-rate line's rate differs from the reference's");
-  if (reading.toTheEnd && !e.subRip) {
+  if (reading.toTheEnd && !e.timed) {
     std::vector<ExpectedProblem> got;
     for (const LineProblem& p : r.problems) got.push_back({p.lineNumber, p.kind, p.refused()});
     v.Expect(got == e.problems, "the problems listed differ from the reference's");
@@ -741,20 +749,19 @@ void CheckAgainstReference(const Run& run, const Expected& e, Reading reading, V
   } else {
     v.Expect(r.problems.empty(), "problems were listed unasked");
   }
-  if ((reading.repair || reading.toTheEnd) && !e.subRip) {
+  if ((reading.repair || reading.toTheEnd) && !e.timed) {
     v.Expect(SameReport(r.repairs, ReportOf(e.problems)),
              "the repair report differs from the reference's");
   }
 
-  if (e.badLine != 0 && (!reading.repair || e.subRip)) {
+  if (e.badLine != 0 && (!reading.repair || e.timed)) {
     v.Expect(r.outcome == ConversionOutcome::Incorrect, "a bad line was converted");
     v.Expect(r.image.empty(), "an incorrect file left an image");
     v.Expect(r.lineNumber == e.badLine, "the refused line number is not the first bad line");
     v.Expect(r.fault == e.fault, "the fault differs from the reference's");
     v.Expect(!r.reason.empty() && !r.reason.starts_with("Line "),
              "the reason is empty or names its line");
-    v.Expect(r.repairable == (e.fault != LineFault::SubRipWithoutRate),
-             "whether repair mends the line is wrong");
+    v.Expect(r.repairable == !e.timed, "whether repair mends the line is wrong");
     return;
   }
   if (!v.Expect(r.outcome == ConversionOutcome::Converted, "good lines were refused")) return;
@@ -912,7 +919,7 @@ std::string CheckCharModes(std::string_view text) {
 // faults as the strict reading does.
 void CheckSubRipRepair(std::string_view bytes, CharMode mode, Verdict& v) {
   ProgressPanel panel;
-  ConversionOptions options{.subRipRate = FrameRate{25, 1}};
+  ConversionOptions options{.displayRate = FrameRate{25, 1}};
   const ConversionResult strict = ConvertTitleBytes(bytes, mode, panel, options);
   options.repair = true;
   const ConversionResult repaired = ConvertTitleBytes(bytes, mode, panel, options);
@@ -963,7 +970,7 @@ std::string CheckConversion(std::string_view bytes) {
       repaired.progress = std::move(panel.progress);
       const Expected expected = Reference(bytes, mode, chosen, {.repair = true});
       CheckAgainstReference(repaired, expected, {.repair = true}, v);
-      if (!expected.subRip) {
+      if (!expected.timed) {
         v.Expect(repaired.result.outcome == ConversionOutcome::Converted, "repair refused a line");
         if (expected.problems.empty()) {
           v.Expect(repaired.result.image == fromBytes.result.image &&
