@@ -1,11 +1,13 @@
 // Measures the conversion and the upload against their targets and prints one table.
 //   marvek_bench [--json] [--runs N] [--folder DIR]
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "measurements.h"
@@ -33,14 +35,23 @@ struct Options {
   std::string folder = (std::filesystem::temp_directory_path() / "marvek-bench").string();
 };
 
+// Reads a whole decimal number: "--runs x" is refused, not taken as 0.
+bool ReadCount(std::string_view text, int& count) {
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, count);
+  return error == std::errc{} && stop == end;
+}
+
 Options Parse(int argc, char** argv) {
   Options options;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
+    int runs = 0;
     if (arg == "--json") {
       options.json = true;
-    } else if (arg == "--runs" && i + 1 < argc) {
-      options.runs = std::max(5, std::atoi(argv[++i]));
+    } else if (arg == "--runs" && i + 1 < argc && ReadCount(argv[i + 1], runs)) {
+      options.runs = std::max(5, runs);
+      ++i;
     } else if (arg == "--folder" && i + 1 < argc) {
       options.folder = argv[++i];
     } else {

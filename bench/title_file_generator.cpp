@@ -94,7 +94,7 @@ constexpr std::size_t kWordCount = sizeof kWords / sizeof kWords[0];
 // Writes lines until either limit is reached.
 std::size_t Generate(const std::string& path, std::size_t bytes, std::size_t lineLimit,
                      std::uint32_t seed) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
+  std::FILE* file = std::fopen(path.c_str(), "wbe");
   if (file == nullptr) return 0;
   std::mt19937 random(seed);
   const auto between = [&random](int low, int high) {

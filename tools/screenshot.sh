@@ -7,12 +7,12 @@ set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")/.."
 
 PACKAGES=(xvfb xauth x11-utils imagemagick)
-CAPTION="Marvek Converter/Uploader v2.6"
 OUTPUT=docs/window.png
 
 # Run on the virtual display by the part below: opens the window, waits until it is mapped and
-# grabs it.
+# grabs it. The window's caption ends in the version, which the program tells.
 if [ "${1:-}" = "--on-display" ]; then
+  CAPTION="Marvek Converter/Uploader v$("$2" --version | awk '{ print $NF }')"
   QT_QPA_PLATFORM=xcb "$2" &
   pid=$!
   for _ in $(seq 100); do

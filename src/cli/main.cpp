@@ -11,6 +11,7 @@
 #include "cli/exit_codes.h"
 #include "cli/terminal_panel.h"
 #include "convert/frame_rate.h"
+#include "shared/version.h"
 
 namespace {
 

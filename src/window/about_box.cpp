@@ -2,6 +2,8 @@
 
 #include <QMessageBox>
 
+#include "shared/version.h"
+
 namespace marvek {
 
 void ShowAboutBox(QWidget* parent) {

@@ -16,6 +16,7 @@
 
 #include "command/convert_upload.h"
 #include "command/status_messages.h"
+#include "shared/version.h"
 #include "upload/serial_link.h"
 #include "window/about_box.h"
 #include "window/port_box_help.h"

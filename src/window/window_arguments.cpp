@@ -4,6 +4,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "shared/version.h"
+
 namespace marvek {
 
 WindowArguments ReadWindowArguments(int argc, const char* const* argv) {

@@ -61,7 +61,7 @@ TEST(LineReader, AFileReadInPiecesOfAnySizeGivesTheSameLines) {
   // end of the file on a boundary somewhere.
   for (std::size_t block = 1; block <= kTricky.size() + 1; ++block) {
     SCOPED_TRACE(block);
-    const int fd = ::open(path.c_str(), O_RDONLY);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(fd, 0);
     LineReader reader(fd, block);
     EXPECT_EQ(ReadAll(reader), expected);

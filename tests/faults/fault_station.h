@@ -5,6 +5,7 @@
 // peak memory is its own to measure.
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/inotify.h>
 #include <sys/wait.h>
@@ -189,12 +190,12 @@ ChildRun RunInChild(Body body) {
     return {};
   }
   int pipeFds[2];
-  if (::pipe(pipeFds) != 0) return {};
+  if (::pipe2(pipeFds, O_CLOEXEC) != 0) return {};
   const pid_t child = ::fork();
   if (child == 0) {
     ::close(pipeFds[0]);
     // Start the peak over from what the child holds now.
-    if (FILE* clear = std::fopen("/proc/self/clear_refs", "w")) {
+    if (FILE* clear = std::fopen("/proc/self/clear_refs", "we")) {
       std::fputs("5", clear);
       std::fclose(clear);
     }

@@ -41,10 +41,9 @@ log=$(mktemp)
 scratch=$(mktemp -d)
 trap 'rm -rf "$log" "$scratch"' EXIT
 
-# Only the core (with the display's decoder) and the harnesses are built in this tree.
-if ! { cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER="$compiler" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMARVEK_FUZZ=ON -DMARVEK_WARNINGS_AS_ERRORS=ON \
-  -DMARVEK_BUILD_WINDOW=OFF -DMARVEK_BUILD_CLI=OFF -DMARVEK_BUILD_BENCH=OFF &&
+# The fuzz preset of CMakePresets.json: only the core (with the display's decoder), the
+# simulator and the harnesses, all with the sanitizers.
+if ! { cmake -S "$root" -B "$build" --preset fuzz -DCMAKE_CXX_COMPILER="$compiler" &&
   cmake --build "$build" --target marvek_fuzzers -j 2; } >"$log" 2>&1; then
   cat "$log" >&2
   echo "run_fuzzers: the fuzz build failed" >&2

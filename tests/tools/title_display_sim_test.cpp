@@ -25,7 +25,7 @@ constexpr auto kPatience = 3s;
 class Port {
  public:
   explicit Port(const std::string& path)
-      : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {}
+      : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) {}
   ~Port() { Close(); }
   Port(const Port&) = delete;
   Port& operator=(const Port&) = delete;

@@ -24,6 +24,7 @@
 
 #include "form1_probe.h"
 #include "scripted_chooser.h"
+#include "shared/version.h"
 
 namespace marvek {
 namespace {
@@ -45,7 +46,7 @@ class Form1Test : public ::testing::Test {
 };
 
 TEST_F(Form1Test, OpensReadyWithTheDefaultPortSpeedAndMode) {
-  EXPECT_EQ(form.windowTitle(), "Marvek Converter/Uploader v2.6");
+  EXPECT_EQ(form.windowTitle(), "Marvek Converter/Uploader v" MARVEK_VERSION);
   EXPECT_EQ(Entries(Find<QListWidget>(form, "List1")), QStringList{"Ready..."});
   const auto* bar = Find<QProgressBar>(form, "ProgressBar1");
   EXPECT_EQ(bar->value(), 0);
