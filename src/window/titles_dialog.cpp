@@ -71,7 +71,7 @@ TitlesDialog::TitlesDialog(std::shared_ptr<const TitlesView> view, const std::st
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   layout->addWidget(buttons);
-  resize(view_->shown() ? QSize(820, 600) : QSize(520, 160));
+  resize(view_->shown() ? QSize(900, 600) : QSize(520, 160));
 }
 
 TitlesDialog::~TitlesDialog() = default;
@@ -121,14 +121,14 @@ void TitlesDialog::BuildTitles(const std::string& speedText) {
   columns->setSectionResizeMode(QHeaderView::Interactive);
   columns->setStretchLastSection(true);
   const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
-  const int numberWidth = digit * 9 + 12;
-  for (int column : {TitleTableModel::Number, TitleTableModel::SourceLine, TitleTableModel::Start,
-                     TitleTableModel::End}) {
-    table_->setColumnWidth(column, numberWidth);
-  }
-  table_->setColumnWidth(TitleTableModel::StartTime, digit * 11 + 12);
-  table_->setColumnWidth(TitleTableModel::Duration, digit * 11 + 12);
-  table_->setColumnWidth(TitleTableModel::Text, digit * 40);
+  const int margin = 12;
+  table_->setColumnWidth(TitleTableModel::Number, digit * 7 + margin);
+  table_->setColumnWidth(TitleTableModel::SourceLine, digit * 7 + margin);
+  table_->setColumnWidth(TitleTableModel::Start, digit * 10 + margin);  // up to 2147483647
+  table_->setColumnWidth(TitleTableModel::End, digit * 10 + margin);
+  table_->setColumnWidth(TitleTableModel::StartTime, digit * 10 + margin);  // 0:00:00.00
+  table_->setColumnWidth(TitleTableModel::Duration, digit * 10 + margin);
+  table_->setColumnWidth(TitleTableModel::Text, digit * 32);
   layout->addWidget(table_, 1);
   setTabOrder(search_, table_);
 
@@ -150,9 +150,10 @@ void TitlesDialog::Search() {
   searchPause_->stop();
   model_->Search(search_->text());
   const int rows = model_->rowCount();
-  found_->setText(model_->searching()
-                      ? QStringLiteral("%1 of %2").arg(rows).arg(view_->titles.size())
-                      : QStringLiteral("%1 titles").arg(rows));
+  found_->setText(
+      model_->searching()
+          ? QStringLiteral("%1 of %2").arg(rows).arg(view_->titles.size())
+          : (rows == 1 ? QStringLiteral("1 title") : QStringLiteral("%1 titles").arg(rows)));
 }
 
 void TitlesDialog::SelectTitle(long long title) {
