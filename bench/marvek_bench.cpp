@@ -13,6 +13,7 @@
 #include "measurements.h"
 #include "report.h"
 #if defined(MARVEK_BENCH_WINDOW)
+#include "titles_dialog_timing.h"
 #include "window_progress.h"
 #endif
 
@@ -124,6 +125,15 @@ int main(int argc, char** argv) {
   rows.push_back({"Progress cost: window panel / quiet panel", windowMs / quietMs, "x", 1.2, true,
                   "1,000,000 lines, " + std::to_string(windowMs).substr(0, 6) + " ms / " +
                       std::to_string(quietMs).substr(0, 6) + " ms"});
+
+  Say(options, "Opening the titles dialog...");
+  const TitlesDialogFigures dialog = MeasureTitlesDialog(titles, options.runs);
+  rows.push_back({"Titles dialog of 1,000,000 titles: first rows", dialog.firstRowsMs, "ms", 1000,
+                  true,
+                  "conversion, index and first paint, offscreen, median of " + runs + "; " +
+                      std::to_string(dialog.titles) + " titles"});
+  rows.push_back({"Titles dialog: search of every title", dialog.searchMs, "ms", 0, true,
+                  "\"gospo\", " + std::to_string(dialog.found) + " rows kept, median of " + runs});
 #else
   (void)million;
 #endif

@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <algorithm>
 #include <cstdlib>
 
@@ -19,7 +20,11 @@
 #include "shared/version.h"
 #include "upload/serial_link.h"
 #include "window/about_box.h"
+#include "window/choice_settings.h"
 #include "window/port_box_help.h"
+#include "window/timing_dialog.h"
+#include "window/titles_dialog.h"
+#include "window/titles_view.h"
 
 namespace marvek {
 namespace {
@@ -47,7 +52,10 @@ Form1::Form1(std::unique_ptr<TitleFileChooser> chooser)
     : Form1(std::move(chooser), ListSerialPorts) {}
 
 Form1::Form1(std::unique_ptr<TitleFileChooser> chooser, SerialPortLister listPorts)
-    : chooser_(std::move(chooser)), listPorts_(std::move(listPorts)) {
+    : chooser_(std::move(chooser)),
+      listPorts_(std::move(listPorts)),
+      settings_(OpenWindowSettings()),
+      choices_(LoadChoices(*settings_)) {
   setWindowTitle(QStringLiteral("Marvek Converter/Uploader v" MARVEK_VERSION));
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("Form1Client"));
@@ -71,14 +79,30 @@ void Form1::AddMenus() {
   fajl->setObjectName(QStringLiteral("Fajl"));
   QAction* otvori = fajl->addAction(QStringLiteral("&Open Tittle file ..."));
   otvori->setObjectName(QStringLiteral("Otvori"));
+  QAction* showTitles = fajl->addAction(QStringLiteral("Show &titles..."));
+  showTitles->setObjectName(QStringLiteral("ShowTitles"));
+  showTitles->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
   fajl->addSeparator()->setObjectName(QStringLiteral("ExitBar"));
   QAction* izlaz = fajl->addAction(QStringLiteral("E&xit"));
   izlaz->setObjectName(QStringLiteral("FajlIzlaz"));
+
+  QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+  options->setObjectName(QStringLiteral("Options"));
+  repairTitleFiles_ = options->addAction(QStringLiteral("&Repair title files"));
+  repairTitleFiles_->setObjectName(QStringLiteral("RepairTitleFiles"));
+  repairTitleFiles_->setCheckable(true);
+  repairTitleFiles_->setChecked(choices_.repair);
+  QAction* timing = options->addAction(QStringLiteral("&Timing..."));
+  timing->setObjectName(QStringLiteral("Timing"));
+
   QAction* oProgramu = menuBar()->addAction(QStringLiteral("&About"));
   oProgramu->setObjectName(QStringLiteral("O_programu"));
 
   connect(otvori, &QAction::triggered, this, &Form1::Otvori_Click);
+  connect(showTitles, &QAction::triggered, this, &Form1::ShowTitles_Click);
   connect(izlaz, &QAction::triggered, this, &Form1::FajlIzlaz_Click);
+  connect(repairTitleFiles_, &QAction::triggered, this, &Form1::RepairTitleFiles_Click);
+  connect(timing, &QAction::triggered, this, &Form1::Timing_Click);
   connect(oProgramu, &QAction::triggered, this, &Form1::O_programu_Click);
 }
 
@@ -166,6 +190,52 @@ void Form1::FajlIzlaz_Click() {
 
 void Form1::O_programu_Click() {
   ShowAboutBox(this);
+}
+
+void Form1::RepairTitleFiles_Click(bool checked) {
+  ConversionChoices choices = choices_;
+  choices.repair = checked;
+  KeepChoices(choices);
+}
+
+void Form1::Timing_Click() {
+  // Opened without a loop of its own, so that a running upload keeps being served meanwhile.
+  auto* dialog = new TimingDialog(choices_.timing, this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  connect(dialog, &QDialog::accepted, this, [this, dialog] {
+    ConversionChoices choices = choices_;
+    choices.timing = dialog->choices();
+    KeepChoices(choices);
+  });
+  dialog->open();
+}
+
+void Form1::KeepChoices(const ConversionChoices& choices) {
+  choices_ = choices;
+  SaveChoices(choices_, *settings_);
+}
+
+void Form1::ShowTitles_Click() {
+  // Converting a large file takes the window's thread for a while, which a running upload
+  // cannot spare: its display waits for every block.
+  std::shared_ptr<const TitlesView> view;
+  if (commandRunning_) {
+    view = std::make_shared<TitlesView>(
+        NothingToShow({"Convert/Upload is running: the titles can be shown once it has ended."}));
+  } else if (fileName_.empty()) {
+    view = std::make_shared<TitlesView>(NothingToShow(
+        {status::kFileNotSelected, "Choose a title file with File > Open Tittle file ..."}));
+  } else {
+    const CharMode mode = c_.Option1->isChecked() ? CharMode::PlainLetters : CharMode::DeviceCodes;
+    SilentPanel quiet;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    view = std::make_shared<TitlesView>(ViewTitles(fileName_, mode, choices_, quiet));
+    QApplication::restoreOverrideCursor();
+  }
+  // A window of its own beside the main one, which it leaves as it is.
+  auto* dialog = new TitlesDialog(view, c_.cboSpeed->currentText().toStdString(), this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->show();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

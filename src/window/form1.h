@@ -6,10 +6,13 @@
 
 #include "shared/operator_panel.h"
 #include "upload/serial_ports.h"
+#include "window/conversion_choices.h"
 #include "window/form1_layout.h"
 #include "window/title_file_chooser.h"
 
+class QAction;
 class QCloseEvent;
+class QSettings;
 
 namespace marvek {
 
@@ -40,6 +43,10 @@ class Form1 : public QMainWindow, public OperatorPanel {
   // "Selected <path>". The file is neither opened nor checked here.
   void SelectTitleFile(const std::string& path);
 
+  // The Options menu's choices, kept between runs. ConversionOptionsFrom turns them into the
+  // options a conversion takes.
+  const ConversionChoices& conversionChoices() const { return choices_; }
+
  protected:
   // Ends the program at once while a command runs (see EndAtOnce).
   void closeEvent(QCloseEvent* event) override;
@@ -55,6 +62,10 @@ class Form1 : public QMainWindow, public OperatorPanel {
   void Otvori_Click();
   void FajlIzlaz_Click();
   void O_programu_Click();
+  void RepairTitleFiles_Click(bool checked);
+  void Timing_Click();
+  void ShowTitles_Click();
+  void KeepChoices(const ConversionChoices& choices);
 
   std::unique_ptr<TitleFileChooser> chooser_;
   SerialPortLister listPorts_;
@@ -62,6 +73,9 @@ class Form1 : public QMainWindow, public OperatorPanel {
   std::string fileName_;  // the chosen title file in the local 8-bit encoding; empty for none
   bool commandRunning_ = false;
   int shownProgress_ = 0;  // the value of ProgressBar1, kept here to compare without a call
+  std::unique_ptr<QSettings> settings_;
+  ConversionChoices choices_;
+  QAction* repairTitleFiles_ = nullptr;
 };
 
 }  // namespace marvek

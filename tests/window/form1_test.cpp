@@ -140,11 +140,11 @@ TEST_F(Form1Test, MenusOpenTheAboutBoxAndExitCloses) {
   for (const QAction* action : Find<QMenu>(form, "Fajl")->actions()) {
     fileMenu << action->objectName();
   }
-  EXPECT_EQ(fileMenu, (QStringList{"Otvori", "ExitBar", "FajlIzlaz"}));
+  EXPECT_EQ(fileMenu, (QStringList{"Otvori", "ShowTitles", "ExitBar", "FajlIzlaz"}));
   const QList<QAction*> bar = form.menuBar()->actions();
-  ASSERT_EQ(bar.size(), 2);
-  EXPECT_EQ(bar.at(1)->objectName(), "O_programu");  // a command on the bar, not a menu
-  EXPECT_EQ(bar.at(1)->menu(), nullptr);
+  ASSERT_EQ(bar.size(), 3);  // File, Options, About
+  EXPECT_EQ(bar.at(2)->objectName(), "O_programu");  // a command on the bar, not a menu
+  EXPECT_EQ(bar.at(2)->menu(), nullptr);
 
   QMessageBox::Icon icon = QMessageBox::Warning;
   QMessageBox::StandardButtons buttons;
@@ -155,7 +155,7 @@ TEST_F(Form1Test, MenusOpenTheAboutBoxAndExitCloses) {
     buttons = box->standardButtons();
     box->accept();
   });
-  bar.at(1)->trigger();
+  bar.at(2)->trigger();
   EXPECT_EQ(icon, QMessageBox::NoIcon);
   EXPECT_EQ(buttons, QMessageBox::Ok);
 

@@ -1,0 +1,118 @@
+#include "window/timing_dialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace marvek {
+namespace {
+
+const QStringList kRates = {QStringLiteral("23.976"), QStringLiteral("24"), QStringLiteral("25"),
+                            QStringLiteral("29.97"),  QStringLiteral("30"), QStringLiteral("50"),
+                            QStringLiteral("59.94"),  QStringLiteral("60")};
+
+// An editable list whose first entry stands for no rate: the operator picks or types.
+QComboBox* RateBox(QWidget* parent, const char* name, const char* none, const std::string& rate) {
+  auto* box = new QComboBox(parent);
+  box->setObjectName(QString::fromLatin1(name));
+  box->setEditable(true);
+  box->setInsertPolicy(QComboBox::NoInsert);
+  box->setCompleter(nullptr);
+  box->addItem(QString::fromLatin1(none));
+  box->addItems(kRates);
+  box->setEditText(rate.empty() ? QString::fromLatin1(none) : QString::fromStdString(rate));
+  return box;
+}
+
+// The rate a box holds: empty for its first entry, which chooses none.
+std::string RateText(const QComboBox* box) {
+  const QString text = box->currentText().trimmed();
+  if (text.isEmpty() || text == box->itemText(0)) return {};
+  return text.toStdString();
+}
+
+}  // namespace
+
+const char* const TimingDialog::kFramesAsInFile = "Frames as in the file";
+const char* const TimingDialog::kFromFrameRateLine = "From its frame-rate line";
+
+TimingDialog::TimingDialog(const TimingChoices& choices, QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("TimingDialog"));
+  setWindowTitle(QStringLiteral("Timing"));
+
+  displayRate_ = RateBox(this, "DisplayRate", kFramesAsInFile, choices.displayRate);
+  displayRate_->setToolTip(
+      QStringLiteral("Frames a second of the film as the display plays it. SubRip and MPL2 times "
+                     "become frames at this rate, and frame numbers are retimed to it."));
+  fileRate_ = RateBox(this, "FileRate", kFromFrameRateLine, choices.fileRate);
+  fileRate_->setToolTip(
+      QStringLiteral("Frames a second that the file's frame numbers count. Unless a number is "
+                     "given, a frame-rate line at the top of the file tells it."));
+
+  shift_ = new QLineEdit(QString::fromStdString(choices.shift), this);
+  shift_->setObjectName(QStringLiteral("Shift"));
+  shift_->setPlaceholderText(QStringLiteral("0"));
+  shift_->setToolTip(
+      QStringLiteral("Moves every title: later with a number above 0, earlier "
+                     "with one below, for example -48 or +2.5."));
+  frames_ = new QRadioButton(QStringLiteral("fra&mes"), this);
+  frames_->setObjectName(QStringLiteral("ShiftFrames"));
+  seconds_ = new QRadioButton(QStringLiteral("seco&nds"), this);
+  seconds_->setObjectName(QStringLiteral("ShiftSeconds"));
+  (choices.shiftUnit == ShiftUnit::Seconds ? seconds_ : frames_)->setChecked(true);
+
+  auto* shiftRow = new QHBoxLayout;
+  shiftRow->addWidget(shift_, 1);
+  shiftRow->addWidget(frames_);
+  shiftRow->addWidget(seconds_);
+
+  auto* form = new QFormLayout;
+  form->addRow(QStringLiteral("&Display's frame rate:"), displayRate_);
+  form->addRow(QStringLiteral("&File's frame rate:"), fileRate_);
+  form->addRow(QStringLiteral("&Shift:"), shiftRow);
+  // A label made from a layout row names no field; the shift's names its text field.
+  if (auto* label = qobject_cast<QLabel*>(form->labelForField(shiftRow))) label->setBuddy(shift_);
+
+  problem_ = new QLabel(this);
+  problem_->setObjectName(QStringLiteral("TimingProblem"));
+  problem_->setWordWrap(true);
+
+  buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addWidget(problem_);
+  layout->addWidget(buttons_);
+
+  connect(displayRate_, &QComboBox::editTextChanged, this, &TimingDialog::Check);
+  connect(fileRate_, &QComboBox::editTextChanged, this, &TimingDialog::Check);
+  connect(shift_, &QLineEdit::textChanged, this, &TimingDialog::Check);
+  connect(frames_, &QRadioButton::toggled, this, &TimingDialog::Check);
+  Check();
+}
+
+TimingChoices TimingDialog::choices() const {
+  TimingChoices choices;
+  choices.displayRate = RateText(displayRate_);
+  choices.fileRate = RateText(fileRate_);
+  choices.shift = shift_->text().trimmed().toStdString();
+  choices.shiftUnit = seconds_->isChecked() ? ShiftUnit::Seconds : ShiftUnit::Frames;
+  return choices;
+}
+
+void TimingDialog::Check() {
+  const std::string problem = TimingProblem(choices());
+  problem_->setText(QString::fromStdString(problem));
+  problem_->setVisible(!problem.empty());
+  buttons_->button(QDialogButtonBox::Ok)->setEnabled(problem.empty());
+}
+
+}  // namespace marvek

@@ -1,0 +1,116 @@
+#include "window/titles_view.h"
+
+#include <utility>
+
+#include "command/status_messages.h"
+#include "display/image_decoder.h"
+#include "window/window_hints.h"
+
+namespace marvek {
+namespace {
+
+std::string ReadingLine(TextEncoding encoding) {
+  switch (encoding) {
+    case TextEncoding::Utf8:
+      return status::kReadAsUtf8;
+    case TextEncoding::Utf16LittleEndian:
+    case TextEncoding::Utf16BigEndian:
+      return status::kReadAsUtf16;
+    case TextEncoding::Iso8859_2:
+      return status::kReadAsIso8859_2;
+    case TextEncoding::Windows1251:
+      return status::kReadAsWindows1251;
+    case TextEncoding::Windows1250:
+      break;
+  }
+  return "Title file read as Windows-1250.";
+}
+
+// What the choices did to the titles. The conversion does not report it yet, so this says what
+// was asked for.
+std::vector<std::string> AdjustmentLines(const ConversionChoices& choices) {
+  std::vector<std::string> lines;
+  lines.push_back(choices.repair ? "Repair title files: on." : "Repair title files: off.");
+  const TimingChoices& timing = choices.timing;
+  lines.push_back(timing.displayRate.empty()
+                      ? "Display's frame rate: frames as in the file."
+                      : "Display's frame rate: " + timing.displayRate + " frames a second.");
+  if (!timing.fileRate.empty()) {
+    lines.push_back("File's frame rate: " + timing.fileRate + " frames a second.");
+  }
+  if (const auto shift = ParseShift(timing); shift && (shift->frames || shift->milliseconds)) {
+    lines.push_back("Shift: " + timing.shift +
+                    (timing.shiftUnit == ShiftUnit::Seconds ? " seconds." : " frames."));
+  }
+  return lines;
+}
+
+}  // namespace
+
+std::string TitlesView::DisplayedText(std::size_t title) const {
+  const ImageRecord& record = titles[title];
+  return DisplayText(std::string_view(image).substr(record.textOffset, record.textLength));
+}
+
+std::vector<std::string> RefusalLines(const std::string& path, const ConversionResult& result) {
+  if (result.outcome == ConversionOutcome::Unreadable) {
+    return {path + status::kCannotBeRead + result.reason};
+  }
+  std::vector<std::string> lines{path + status::kIncorrect};
+  lines.push_back("Line " + std::to_string(result.lineNumber) + ": " + result.reason);
+  if (result.fault == LineFault::SubRipWithoutRate || result.fault == LineFault::Mpl2WithoutRate) {
+    lines.push_back(window_hint::kSetDisplayRate);
+  }
+  if (result.repairable) lines.push_back(window_hint::kRepairMends);
+  return lines;
+}
+
+void TakeTitleFacts(const ConversionResult& result, TitlesView& view) {
+  // One source a record, in the order of the image.
+  if (result.recordSources.size() != view.titles.size()) return;
+  view.sourceLines.reserve(result.recordSources.size());
+  view.notes.reserve(result.recordSources.size());
+  for (const RecordSource& source : result.recordSources) {
+    view.sourceLines.push_back(source.line);
+    TitleNote note = TitleNote::None;
+    if (source.Has(RecordSource::kWaited)) note = note | TitleNote::WaitedForOverlap;
+    if (source.Has(RecordSource::kShortened)) note = note | TitleNote::Shortened;
+    if (source.Has(RecordSource::kMended)) note = note | TitleNote::Mended;
+    if (source.Has(RecordSource::kBridge)) note = note | TitleNote::SplitOverGap;
+    if (source.Has(RecordSource::kContinued)) note = note | TitleNote::Continued;
+    view.notes.push_back(note);
+  }
+}
+
+TitlesView NothingToShow(std::vector<std::string> why) {
+  TitlesView view;
+  view.outcome = ConversionOutcome::Unreadable;
+  view.refusal = std::move(why);
+  return view;
+}
+
+TitlesView ViewTitles(const std::string& path, CharMode mode, const ConversionChoices& choices,
+                      OperatorPanel& panel) {
+  TitlesView view;
+  view.path = path;
+  view.displayRate = DisplayRateOf(choices.timing);
+  ConversionOptions options = ConversionOptionsFrom(choices);
+  options.keepRecordSources = true;
+  ConversionResult result = ConvertTitleFile(path, mode, panel, options);
+  view.outcome = result.outcome;
+  if (result.outcome != ConversionOutcome::Converted) {
+    view.refusal = RefusalLines(path, result);
+    return view;
+  }
+  view.reading.push_back(ReadingLine(result.encoding));
+  if (result.cyrillicInLatin) view.reading.push_back(status::kCyrillicInLatin);
+  view.adjustments = AdjustmentLines(choices);
+
+  view.image = std::move(result.image);
+  PadTitleImage(view.image);
+  view.titles = IndexTitleImage(view.image);
+  TakeTitleFacts(result, view);
+  return view;
+}
+
+}  // namespace marvek
