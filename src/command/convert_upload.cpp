@@ -30,6 +30,8 @@ const char* ReadAsStatus(TextEncoding encoding) {
       return status::kReadAsIso8859_2;
     case TextEncoding::Windows1251:
       return status::kReadAsWindows1251;
+    case TextEncoding::Windows1252:
+      return status::kReadAsWindows1252;
     case TextEncoding::Windows1250:
       break;
   }

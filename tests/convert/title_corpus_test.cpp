@@ -27,6 +27,8 @@ const char* NameOf(TextEncoding encoding) {
       return "ISO-8859-2";
     case TextEncoding::Windows1251:
       return "Windows-1251";
+    case TextEncoding::Windows1252:
+      return "Windows-1252";
   }
   return "?";
 }
