@@ -58,9 +58,10 @@ bool Convert(const std::string& fileName, CharMode mode, const ConversionOptions
   }
   panel.Beep();
   panel.AddStatus(status::kConverted);
-  // A Windows-1250 file is read as it stands and says nothing more.
+  // A Windows-1250 file names no encoding.
   if (const char* readAs = ReadAsStatus(converted.encoding)) panel.AddStatus(readAs);
   if (converted.cyrillicInLatin) panel.AddStatus(status::kCyrillicInLatin);
+  if (converted.lettersSimplified) panel.AddStatus(status::kLettersSimplified);
   panel.SetProgress(0);
   image = std::move(converted.image);
   return true;

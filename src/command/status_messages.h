@@ -18,6 +18,8 @@ inline constexpr const char* kReadAsIso8859_2 = "Title file read as ISO-8859-2."
 inline constexpr const char* kReadAsWindows1251 = "Title file read as Windows-1251.";
 inline constexpr const char* kReadAsWindows1252 = "Title file read as Windows-1252.";
 inline constexpr const char* kCyrillicInLatin = "Cyrillic letters written in Latin letters.";
+inline constexpr const char* kLettersSimplified =
+    "Letters and signs the display cannot show written as plain ones.";
 inline constexpr const char* kUploading = "Uploading...";
 inline constexpr const char* kNoReply = "MCU not conected or serial frame wrong ! ";
 inline constexpr const char* kSerialPortError = "Serial port error: ";  // followed by the reason

@@ -180,7 +180,7 @@ LineFault RecordBuilder::Append(std::int64_t start, std::int64_t end, std::strin
   }
   clock_ = next;
 
-  text = transcoder_.Transcode(text);
+  text = displayLetters_.Write(transcoder_.Transcode(text));
   const auto gap = EncodeFrameCount(static_cast<std::uint16_t>(placement.gap));
   const auto duration = EncodeFrameCount(static_cast<std::uint16_t>(placement.duration));
   char* to = writer_.Room(4 + CharModeRoom(text.size(), mode_) + 1);

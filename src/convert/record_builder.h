@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "convert/display_letters.h"
 #include "convert/image_writer.h"
 #include "convert/title_image.h"
 #include "convert/windows1250_transcoder.h"
@@ -30,6 +31,8 @@ class RecordBuilder {
   void Finish() { writer_.Finish(); }
   // Whether Cyrillic letters were written in Latin letters.
   bool wroteCyrillic() const { return transcoder_.wroteCyrillic(); }
+  // Whether a character the display cannot show was written otherwise.
+  bool simplifiedLetters() const { return displayLetters_.changedAny(); }
 
  private:
   // Places the title on the display's clock and appends its record; the text holds no "{".
@@ -37,6 +40,7 @@ class RecordBuilder {
 
   CharMode mode_;
   Windows1250Transcoder transcoder_;
+  DisplayLetters displayLetters_;
   ImageWriter writer_;
   DisplayClock clock_;
 };

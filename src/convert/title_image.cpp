@@ -89,6 +89,7 @@ void ConvertLines(LineReader& reader, std::size_t length, std::size_t consumed, 
   }
   builder.Finish();
   result.cyrillicInLatin = builder.wroteCyrillic();
+  result.lettersSimplified = builder.simplifiedLetters();
   if (reader.error() != 0) {
     result = Unreadable(reader.error());
   }
