@@ -23,6 +23,9 @@ class DisplayLetters {
   bool changedAny() const { return changed_; }
 
  private:
+  // Write's rare way, apart so that the usual one stays short.
+  [[gnu::noinline]] std::string_view Rewrite(std::string_view text);
+
   ByteString out_;
   bool changed_ = false;
 };

@@ -96,12 +96,13 @@ TEST(DisplayLetters, AsciiAndTheTenLettersComeBackAsTheSameBytesUncopied) {
 }
 
 TEST(DisplayLetters, ALetterToWriteIsFoundWhereverItStandsInALine) {
-  // After runs of ASCII and of the ten letters of every length, so that the first byte to change
-  // falls on each place of the eight-byte steps.
-  for (std::size_t before = 0; before < 20; ++before) {
+  // After runs of ASCII and of the ten letters of every length, so that the byte to change falls
+  // on each place of the steps the text is looked at in, and in texts of every length up to
+  // beyond the usual title's.
+  for (std::size_t before = 0; before < 80; ++before) {
     for (const char kept : {'a', '\xE8'}) {
       const std::string head(before, kept);
-      const std::string tail(before % 9, 'z');
+      const std::string tail(before * 7 % 41, 'z');
       EXPECT_EQ(Written(head + "\xDF" + tail), head + "ss" + tail) << before;
       EXPECT_EQ(Written(head + "\x85" + tail + "\xF3"), head + "..." + tail + "o") << before;
     }
