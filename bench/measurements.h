@@ -42,6 +42,13 @@ struct DetectionFigures {
 // The cost of deciding the encoding of `path`, the two conversions taken in turn.
 DetectionFigures MeasureDetection(const std::string& path, int runs);
 
+struct RepairFigures {
+  double repairMs = 0;  // ConvertTitleFile with repair, median
+  double strictMs = 0;  // ConvertTitleFile as it stands, median
+};
+// The cost of repair on `path`, a file with nothing to repair, the two conversions taken in turn.
+RepairFigures MeasureRepair(const std::string& path, int runs);
+
 struct UploadFigures {
   double medianUs = 0;  // per block, from one acknowledgement to the next
   double p99Us = 0;

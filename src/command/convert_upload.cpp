@@ -51,8 +51,7 @@ bool Convert(const std::string& fileName, CharMode mode, const ConversionOptions
       return false;
     case ConversionOutcome::Incorrect:
       panel.AddStatus(fileName + status::kIncorrect);
-      // A line out of the brace layout needs no more words; a bad number or range does.
-      if (converted.fault != LineFault::MissingBrace) panel.AddStatus(converted.reason);
+      panel.AddStatus("Line " + std::to_string(converted.lineNumber) + ": " + converted.reason);
       panel.AddStatus(status::kConvertingAborted);
       return false;
   }
@@ -62,6 +61,13 @@ bool Convert(const std::string& fileName, CharMode mode, const ConversionOptions
   if (const char* readAs = ReadAsStatus(converted.encoding)) panel.AddStatus(readAs);
   if (converted.cyrillicInLatin) panel.AddStatus(status::kCyrillicInLatin);
   if (converted.lettersSimplified) panel.AddStatus(status::kLettersSimplified);
+  if (options.repair) {
+    if (converted.fileFrameRate) {
+      panel.AddStatus(status::kFrameRateLine + FrameRateText(*converted.fileFrameRate) +
+                      status::kFramesASecond);
+    }
+    panel.AddStatus(RepairStatusLine(converted.repairs));
+  }
   panel.SetProgress(0);
   image = std::move(converted.image);
   return true;

@@ -20,6 +20,10 @@ inline constexpr const char* kReadAsWindows1252 = "Title file read as Windows-12
 inline constexpr const char* kCyrillicInLatin = "Cyrillic letters written in Latin letters.";
 inline constexpr const char* kLettersSimplified =
     "Letters and signs the display cannot show written as plain ones.";
+// With repair, when the first title gave the film's frame rate: "Frame-rate line: 23.976 frames
+// a second."
+inline constexpr const char* kFrameRateLine = "Frame-rate line: ";
+inline constexpr const char* kFramesASecond = " frames a second.";
 inline constexpr const char* kUploading = "Uploading...";
 inline constexpr const char* kNoReply = "MCU not conected or serial frame wrong ! ";
 inline constexpr const char* kSerialPortError = "Serial port error: ";  // followed by the reason

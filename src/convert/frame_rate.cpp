@@ -35,6 +35,21 @@ std::optional<FrameRate> ParseFrameRate(std::string_view text) {
   return rate;
 }
 
+std::string FrameRateText(const FrameRate& rate) {
+  if (rate.denominator <= 0) return "?";
+  std::string text = std::to_string(rate.numerator / rate.denominator);
+  std::int64_t rest = rate.numerator % rate.denominator;
+  if (rest == 0) return text;
+  text += '.';
+  // Six decimals at most, as many as a rate is read with.
+  for (int i = 0; i < kLargestRateDecimals && rest != 0; ++i) {
+    rest *= 10;
+    text += static_cast<char>('0' + rest / rate.denominator);
+    rest %= rate.denominator;
+  }
+  return text;
+}
+
 std::int64_t FrameAt(std::int64_t milliseconds, const FrameRate& rate) {
   // floor(ms × rate / 1000 + 1/2), in whole numbers: halves round up, exactly.
   const std::int64_t per = 2 * 1000 * rate.denominator;

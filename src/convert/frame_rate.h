@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace marvek {
@@ -16,6 +17,9 @@ struct FrameRate {
 // Reads a rate such as "25", "23.976" or "29.97": above 0, at most 1000 frames a second, at
 // most six decimals. nullopt for anything else.
 std::optional<FrameRate> ParseFrameRate(std::string_view text);
+
+// The rate in decimals, without trailing zeros: "23.976", "25", "12.5".
+std::string FrameRateText(const FrameRate& rate);
 
 // The frame nearest to `milliseconds` (0 to 999 hours) at `rate`; a time half-way between two
 // frames takes the later one.

@@ -19,6 +19,9 @@ class ImageWriter {
   char* Room(std::size_t bytes);
   // Moves the cursor to `end`, which lies within the last Room().
   void Advance(char* end) { used_ = static_cast<std::size_t>(end - image_.data()); }
+  // The bytes written so far, and where the image starts; Room() may move it.
+  std::size_t written() const { return used_; }
+  const char* data() const { return image_.data(); }
   // Cuts the image to what was written. The writer must not be used afterwards.
   void Finish() { image_.resize(used_); }
 

@@ -1,5 +1,6 @@
 #include "convert/subrip_reader.h"
 
+#include <algorithm>
 #include <array>
 
 #include "convert/record_builder.h"
@@ -51,8 +52,11 @@ bool Expect(std::string_view& text, char c) {
   return true;
 }
 
-// "01:02:03,456" (or with a "." before the milliseconds) at the front of `text`.
+// "01:02:03,456" (or with a "." before the milliseconds) at the front of `text`, with a "-" in
+// front for a time before 0, as some editors leave after shifting a file.
 bool ReadTime(std::string_view& text, std::int64_t& milliseconds) {
+  const bool negative = text.starts_with('-');
+  if (negative) text.remove_prefix(1);
   std::int64_t hours = 0;
   std::int64_t minutes = 0;
   std::int64_t seconds = 0;
@@ -68,6 +72,7 @@ bool ReadTime(std::string_view& text, std::int64_t& milliseconds) {
   // ",5" is half a second, as a decimal fraction.
   for (std::size_t i = fractionDigits; i < 3; ++i) fraction *= 10;
   milliseconds = ((hours * 60 + minutes) * 60 + seconds) * 1000 + fraction;
+  if (negative) milliseconds = -milliseconds;
   return true;
 }
 
@@ -158,6 +163,17 @@ LineFault SubRipReader::Add(std::string_view line, std::size_t lineNumber, Recor
   const bool blank = Trimmed(line).empty();
   lastLine_ = lineNumber;
   switch (expect_) {
+    case Expect::Skip:
+      // After a title that cannot be read: a blank line or a line of times starts afresh.
+      if (blank) {
+        expect_ = Expect::Number;
+        return LineFault::None;
+      }
+      if (std::int64_t start = 0, end = 0; !ParseSubRipTimes(line, start, end)) {
+        return LineFault::None;
+      }
+      expect_ = Expect::Times;
+      return Add(line, lineNumber, builder, why);
     case Expect::Number:
       if (blank) return LineFault::None;
       if (IsTitleNumber(line)) {
@@ -170,14 +186,21 @@ LineFault SubRipReader::Add(std::string_view line, std::size_t lineNumber, Recor
       std::int64_t start = 0;
       std::int64_t end = 0;
       if (!ParseSubRipTimes(line, start, end)) {
+        const char* reason =
+            expect_ == Expect::Number
+                ? "expected the number of a title"
+                : "expected the times of a title, such as 00:01:02,500 --> 00:01:04,000";
+        // Repair leaves the title out up to the next blank line.
+        expect_ = Expect::Skip;
         faultLine_ = lineNumber;
-        why = expect_ == Expect::Number
-                  ? "expected the number of a title"
-                  : "expected the times of a title, such as 00:01:02,500 --> 00:01:04,000";
-        return LineFault::SubRipLayout;
+        return builder.Problem(lineNumber, RepairKind::UnreadableCue, LineFault::SubRipLayout,
+                               reason, why);
       }
       start_ = FrameAt(start, rate_);
       end_ = FrameAt(end, rate_);
+      // A time before 0 stays before frame 0, however it rounds.
+      if (start < 0) start_ = std::min<std::int64_t>(start_, -1);
+      if (end < 0) end_ = std::min<std::int64_t>(end_, -1);
       timesLine_ = lineNumber;
       hasText_ = false;
       text_.clear();
@@ -197,11 +220,13 @@ LineFault SubRipReader::Add(std::string_view line, std::size_t lineNumber, Recor
 LineFault SubRipReader::Finish(RecordBuilder& builder, std::string& why) {
   switch (expect_) {
     case Expect::Number:
+    case Expect::Skip:
       return LineFault::None;
     case Expect::Times:
       faultLine_ = lastLine_;
-      why = "the file ends before the times of its last title";
-      return LineFault::SubRipLayout;
+      expect_ = Expect::Number;
+      return builder.Problem(lastLine_, RepairKind::UnreadableCue, LineFault::SubRipLayout,
+                             "the file ends before the times of its last title", why);
     case Expect::Text:
       return HandOver(builder, why);
   }
@@ -210,9 +235,8 @@ LineFault SubRipReader::Finish(RecordBuilder& builder, std::string& why) {
 
 LineFault SubRipReader::HandOver(RecordBuilder& builder, std::string& why) {
   expect_ = Expect::Number;
-  const LineFault fault = builder.AddTitle(start_, end_, text_, why);
-  if (fault != LineFault::None) faultLine_ = timesLine_;
-  return fault;
+  faultLine_ = timesLine_;
+  return builder.AddTitle(start_, end_, text_, timesLine_, why);
 }
 
 }  // namespace marvek

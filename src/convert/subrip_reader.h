@@ -13,8 +13,9 @@ namespace marvek {
 
 class RecordBuilder;
 
-// Reads a line of SubRip times, "00:01:02,500 --> 00:01:04,000", into milliseconds. Anything
-// after the second time (display coordinates) is ignored. False when the line is not one.
+// Reads a line of SubRip times, "00:01:02,500 --> 00:01:04,000", into milliseconds; a time with
+// "-" in front is before 0. Anything after the second time (display coordinates) is ignored.
+// False when the line is not one.
 bool ParseSubRipTimes(std::string_view line, std::int64_t& start, std::int64_t& end);
 
 // True when `head`, the first bytes of a file, opens like a SubRip file: after any blank lines,
@@ -27,12 +28,15 @@ void AppendWithoutTags(std::string_view line, ByteString& text);
 
 // Reads the lines of a SubRip file one at a time (a number, a line of times, the text lines, a
 // blank line) and hands each finished title to the record builder, its times turned into frames.
+// A title that cannot be read is a problem for the builder to note; reading goes on after the
+// next blank line, which is what repair does with it.
 class SubRipReader {
  public:
   explicit SubRipReader(FrameRate rate) : rate_(rate) {}
 
-  // Takes line `lineNumber` of the file, without its line end. Returns LineFault::None, or why
-  // the file cannot be converted, with the details in `why` and the line in faultLine().
+  // Takes line `lineNumber` of the file, without its line end. Returns LineFault::None, or, as
+  // the builder decides, why the strict reading refuses the file, with the details in `why` and
+  // the line in faultLine().
   LineFault Add(std::string_view line, std::size_t lineNumber, RecordBuilder& builder,
                 std::string& why);
   // At the end of the file: hands over the last title when no blank line followed it.
@@ -42,7 +46,7 @@ class SubRipReader {
   std::size_t faultLine() const { return faultLine_; }
 
  private:
-  enum class Expect { Number, Times, Text };
+  enum class Expect { Number, Times, Text, Skip };
   LineFault HandOver(RecordBuilder& builder, std::string& why);
 
   FrameRate rate_;

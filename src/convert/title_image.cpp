@@ -43,26 +43,30 @@ class FileDescriptor {
 // `length` is the file's length in bytes; `consumed` starts with bytes already read before the
 // first line (a byte order mark). With `subRip` the lines are read as a SubRip file at that rate.
 void ConvertLines(LineReader& reader, std::size_t length, std::size_t consumed, CharMode mode,
-                  const std::optional<FrameRate>& subRip, OperatorPanel& panel,
-                  ConversionResult& result) {
+                  const std::optional<FrameRate>& subRip, const ConversionOptions& options,
+                  OperatorPanel& panel, ConversionResult& result) {
   ByteString& image = result.image;
   // A UTF-16 file reaches the lines decoded to UTF-8; its lines count two bytes a code unit.
   const bool utf16 = IsUtf16(result.encoding);
+  ProblemLog log(options.collectProblems);
   // Records are shorter than their lines unless many đ/Đ expand, so the file's length plus the
   // fill is usually the only allocation.
   RecordBuilder builder(mode, utf16 ? TextEncoding::Utf8 : result.encoding, image,
-                        length + kImageBlockSize);
+                        length + kImageBlockSize,
+                        {.repair = options.repair, .collect = options.collectProblems}, log);
   std::string why;
   std::size_t lineNumber = 0;
   const double percentPerByte = 100.0 / static_cast<double>(length);
   std::optional<SubRipReader> subRipReader;
   if (subRip) subRipReader.emplace(*subRip);
-  const auto reject = [&](LineFault fault, std::size_t at) {
+  // The first line the strict reading refuses; reading goes on only to list every problem.
+  const auto refuse = [&](LineFault fault, std::size_t at) {
+    if (result.outcome == ConversionOutcome::Incorrect) return;
     result.outcome = ConversionOutcome::Incorrect;
-    ByteString().swap(image);  // the partial image is dropped, memory and all
     result.lineNumber = at;
     result.fault = fault;
-    result.reason = "Line " + std::to_string(at) + ": " + why;
+    result.reason = why;
+    result.repairable = true;
   };
   FileLine line;
   while (reader.Next(line)) {
@@ -71,25 +75,31 @@ void ConvertLines(LineReader& reader, std::size_t length, std::size_t consumed, 
     const std::size_t lineEnd = line.last ? 0 : line.endLength;
     consumed += utf16 ? 2 * (Utf16Units(line.text) + lineEnd) : line.text.size() + lineEnd;
     const LineFault fault = subRipReader ? subRipReader->Add(line.text, lineNumber, builder, why)
-                                         : builder.Add(line.text, line.braces, why);
+                                         : builder.Add(line.text, line.braces, lineNumber, why);
     if (fault != LineFault::None) {
-      reject(fault, subRipReader ? subRipReader->faultLine() : lineNumber);
-      return;
+      refuse(fault, subRipReader ? subRipReader->faultLine() : lineNumber);
+      if (!options.collectProblems) break;
     }
     // consumed ÷ length × 100, exactly 100 once the whole file is in.
     const double percent =
         consumed >= length ? 100.0 : static_cast<double>(consumed) * percentPerByte;
     panel.SetProgress(static_cast<float>(percent));
   }
-  if (subRipReader && reader.error() == 0) {
+  if (subRipReader && reader.error() == 0 &&
+      (result.outcome != ConversionOutcome::Incorrect || options.collectProblems)) {
     if (const LineFault fault = subRipReader->Finish(builder, why); fault != LineFault::None) {
-      reject(fault, subRipReader->faultLine());
-      return;
+      refuse(fault, subRipReader->faultLine());
     }
   }
   builder.Finish();
   result.cyrillicInLatin = builder.wroteCyrillic();
   result.lettersSimplified = builder.simplifiedLetters();
+  result.fileFrameRate = builder.fileFrameRate();
+  if (options.repair || options.collectProblems) result.repairs = log.report;
+  result.problems = std::move(log.problems);
+  if (result.outcome == ConversionOutcome::Incorrect) {
+    ByteString().swap(image);  // the partial image is dropped, memory and all
+  }
   if (reader.error() != 0) {
     result = Unreadable(reader.error());
   }
@@ -122,7 +132,7 @@ bool PickLayout(std::string_view head, const ConversionOptions& options,
     result.outcome = ConversionOutcome::Incorrect;
     result.lineNumber = 1;
     result.fault = LineFault::SubRipWithoutRate;
-    result.reason = std::string("Line 1: ") + kSubRipNeedsRate;
+    result.reason = kSubRipNeedsRate;
     return false;
   }
   subRip = options.subRipRate;
@@ -166,10 +176,10 @@ ConversionResult ConvertBytesIn(std::string_view bytes, TextEncoding encoding, s
   if (IsUtf16(encoding)) {
     Utf16Reader decoder(body, encoding == TextEncoding::Utf16BigEndian);
     LineReader reader(decoder);
-    ConvertLines(reader, bytes.size(), skipped, mode, subRip, panel, result);
+    ConvertLines(reader, bytes.size(), skipped, mode, subRip, options, panel, result);
   } else {
     LineReader reader(body);
-    ConvertLines(reader, bytes.size(), skipped, mode, subRip, panel, result);
+    ConvertLines(reader, bytes.size(), skipped, mode, subRip, options, panel, result);
   }
   return result;
 }
@@ -212,22 +222,21 @@ ConversionResult ConvertFileIn(int fd, std::size_t length, TextEncoding encoding
   if (IsUtf16(encoding)) {
     Utf16Reader decoder(fd, encoding == TextEncoding::Utf16BigEndian);
     LineReader reader(decoder);
-    ConvertLines(reader, length, skipped, mode, subRip, panel, result);
+    ConvertLines(reader, length, skipped, mode, subRip, options, panel, result);
   } else {
     LineReader reader(fd);
-    ConvertLines(reader, length, skipped, mode, subRip, panel, result);
+    ConvertLines(reader, length, skipped, mode, subRip, options, panel, result);
   }
   return result;
 }
 
 }  // namespace
 
-DisplayClock::Placement DisplayClock::Place(std::int64_t start, std::int64_t end) {
+DisplayClock::Placement DisplayClock::Plan(std::int64_t start, std::int64_t end) const {
   const std::int64_t shownFrom = std::max(start, previousEnd_);
-  const Placement placement{shownFrom - previousEnd_, std::max<std::int64_t>(0, end - shownFrom)};
-  previousEnd_ = shownFrom + placement.duration;
-  return placement;
+  return {shownFrom - previousEnd_, std::max<std::int64_t>(0, end - shownFrom)};
 }
+
 
 std::array<char, 2> EncodeFrameCount(std::uint16_t value) {
   return {static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)};

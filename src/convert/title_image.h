@@ -6,8 +6,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "convert/frame_rate.h"
+#include "convert/line_problems.h"
 #include "convert/text_encoding.h"
 #include "shared/operator_panel.h"
 #include "shared/types.h"
@@ -21,21 +23,15 @@ inline constexpr char kFillByte = '\xFF';
 inline constexpr std::size_t kImageBlockSize = 16;
 inline constexpr std::int64_t kLargestFrameCount = 65535;  // what two header bytes can hold
 inline constexpr std::int64_t kLargestFrameNumber = 2147483647;
+// A gap longer than kLargestFrameCount is bridged by empty records of at most this many frames,
+// so that no record added for it begins with the fill byte 0xFF.
+inline constexpr std::int64_t kLargestBridgeGap = 0xFEFF;
+// A title longer than kLargestFrameCount is sent as several records of its text. Their bytes
+// together may not pass this, so that one line cannot make the image grow without bound (a title
+// of 600 letters lasting two billion frames would need 20 MB).
+inline constexpr std::size_t kLargestRepeatedTitle = 4 * 1024 * 1024;
 
 enum class ConversionOutcome { Converted, Incorrect, Unreadable };
-
-// Why a line made the conversion end Incorrect.
-enum class LineFault {
-  None,
-  MissingBrace,       // not in the {start}{end}text layout
-  FrameNotNumber,     // a frame field that is not a decimal number
-  FrameTooLarge,      // a frame number above kLargestFrameNumber
-  GapTooLong,         // more than kLargestFrameCount frames since the previous title ended
-  DurationTooLong,    // a title lasting more than kLargestFrameCount frames
-  TerminatorInText,   // a "{" left in the text, which the display would take for the record's end
-  SubRipWithoutRate,  // a SubRip file, whose times need a frame rate to become frames
-  SubRipLayout,       // a SubRip title without its number or its times
-};
 
 struct ConversionResult {
   ConversionOutcome outcome = ConversionOutcome::Converted;
@@ -44,20 +40,40 @@ struct ConversionResult {
   bool cyrillicInLatin = false;  // Cyrillic letters were written in Latin letters
   // Characters the display cannot show were written as it can show them (é e, „ ", € ?).
   bool lettersSimplified = false;
-  std::size_t lineNumber = 0;  // the rejected line, counted from 1, when Incorrect
+  std::size_t lineNumber = 0;    // the refused line, counted from 1, when Incorrect
   LineFault fault = LineFault::None;
-  // Incorrect: "Line 7: start frame "1a" is not a number". Unreadable: the system's reason.
+  // Incorrect: why the line is refused, without its number ("start frame "1a" is not a number").
+  // Unreadable: the system's reason.
   std::string reason;
+  // Incorrect: whether repair would leave out or mend the refused line.
+  bool repairable = false;
+  // The rate that a frame-rate line ({1}{1}23.976) as the file's first title gives, with or
+  // without repair; nullopt when the file has none.
+  std::optional<FrameRate> fileFrameRate = {};
+  // What repair left out and mended, by kind, with the first lines of each. Counted with repair,
+  // and with collectProblems; empty otherwise.
+  RepairReport repairs = {};
+  // With collectProblems: every problem of the file in the order of its lines, each with whether
+  // the strict reading refuses it.
+  std::vector<LineProblem> problems = {};
 };
 
 // How to read a title file beyond its character mode.
 struct ConversionOptions {
+  // Leave out or mend the lines that the strict reading refuses (blank lines, lines that are no
+  // title, negative frames, braces left in a text) and read what many files mean by the lines it
+  // takes as they stand (a frame-rate line, the italic mark "/", a lone "}"). Never Incorrect for
+  // a line; what was done is in the result's `repairs`.
+  bool repair = false;
   // The film's frame rate, which turns the times of a SubRip file into frames. Without it a
   // SubRip file is refused, with a reason that says so.
   std::optional<FrameRate> subRipRate = {};
   // The file's encoding when it is known beforehand: its bytes are not looked at to guess it,
   // and a byte order mark of that encoding at the start is skipped.
   std::optional<TextEncoding> encoding = {};
+  // Read to the end even past a refused line, and list every problem in the result's `problems`.
+  // The outcome, image and first refusal are those of the reading asked for.
+  bool collectProblems = false;
 };
 
 // The reason given for a SubRip file converted without a frame rate.
@@ -88,7 +104,10 @@ class DisplayClock {
     std::int64_t gap;       // frames between the previous title's end and this one's start
     std::int64_t duration;  // frames this title stays on
   };
-  Placement Place(std::int64_t start, std::int64_t end);
+  // Where the title goes, the clock left as it is: the caller may still shorten the title.
+  Placement Plan(std::int64_t start, std::int64_t end) const;
+  // Moves the clock to the end of a title placed as `placement`.
+  void Advance(const Placement& placement) { previousEnd_ += placement.gap + placement.duration; }
   std::int64_t previousEnd() const { return previousEnd_; }
 
  private:

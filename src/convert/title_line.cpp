@@ -1,5 +1,7 @@
 #include "convert/title_line.h"
 
+#include "convert/title_text.h"
+
 namespace marvek {
 namespace {
 
@@ -23,14 +25,15 @@ std::optional<TitleLineView> ScanTitleLine(std::string_view line) {
   if (!CutAt(rest, '{')) return std::nullopt;
   const auto end = CutAt(rest, '}');
   if (!end) return std::nullopt;
-  CutAt(rest, '}');  // a leading formatting code goes, with whatever stands before its "}"
   return TitleLineView{*start, *end, rest};
 }
 
 std::optional<TitleLine> ParseTitleLine(std::string_view line) {
   const auto view = ScanTitleLine(line);
   if (!view) return std::nullopt;
-  return TitleLine{ByteString(view->start), ByteString(view->end), ByteString(view->text)};
+  ByteString buffer;
+  const std::string_view text = RemoveFormattingCodes(view->text, buffer);
+  return TitleLine{ByteString(view->start), ByteString(view->end), ByteString(text)};
 }
 
 }  // namespace marvek

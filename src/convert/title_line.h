@@ -13,12 +13,13 @@ struct TitleLine {
   ByteString start, end, text;
 };
 
-// Cuts a line (without its line end) at the first "{", "}", "{", "}" in turn, then drops the text
-// up to and including its first "}" (a formatting code such as {y:i}). Returns nullopt when one of
-// the four braces is missing.
+// Cuts a line (without its line end) at the first "{", "}", "{", "}" in turn. The text is all
+// that follows, less every formatting code ("{", a letter, ":", anything but "}", "}") wherever it
+// stands. Returns nullopt when one of the four braces is missing.
 std::optional<TitleLine> ParseTitleLine(std::string_view line);
 
-// The same scan without copying: the three parts point into `line`.
+// The same cut without copying: the three parts point into `line`, and the text is everything
+// after the second field, formatting codes included.
 struct TitleLineView {
   std::string_view start, end, text;
 };

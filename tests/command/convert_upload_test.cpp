@@ -96,9 +96,10 @@ TEST(ConvertUpload, NothingIsReadOrSentWithoutAFileOrWithABadOne) {
   const std::string layout = run.dir.Write("layout.sub", "{1}{2}a\r\n{3}4}b\r\n{5}{6}c\r\n");
   RecordingPanel badLayout;
   ConvertUpload(layout, CharMode::DeviceCodes, run.display.PortPath(), "9600", badLayout);
-  EXPECT_EQ(badLayout.StatusesAndBeeps(),
-            (Strings{"Converting " + layout, layout + " is incorrect for converting.",
-                     "Converting aborted !"}));
+  EXPECT_EQ(
+      badLayout.StatusesAndBeeps(),
+      (Strings{"Converting " + layout, layout + " is incorrect for converting.",
+               "Line 2: not in the {start}{end}text layout: \"{3}4}b\"", "Converting aborted !"}));
   ExpectFramedByInputs(badLayout);
 
   const std::string number = run.dir.Write("number.sub", "{1}{2}a\r\n{3}{4x}b\r\n");
@@ -253,6 +254,24 @@ TEST(ConvertUpload, AWesternFileIsNamedAndItsLettersAreSentAsTheDisplayShowsThem
                      "Letters and signs the display cannot show written as plain ones.",
                      "Uploading...", "<beep>", "File successfull uploaded.", "Finised."}));
   EXPECT_EQ(run.display.Image(), ExpectedImage(shown, CharMode::DeviceCodes));
+}
+
+TEST(ConvertUpload, RepairSaysWhatItLeftOutAndMendedAfterTheEncoding) {
+  TempDir dir;
+  const std::string file = dir.Write("film.sub",
+                                     "\xEF\xBB\xBF"
+                                     "Content-Type: text/plain\n\n{1}{1}23.976\n{10}{20}/Hi\n");
+  RecordingPanel panel;
+  ByteString image;
+  EXPECT_EQ(ConvertForCommand(file, CharMode::DeviceCodes, panel, {.repair = true}, image),
+            CommandOutcome::Converted);
+  EXPECT_EQ(panel.StatusesAndBeeps(),
+            (Strings{"Converting " + file, "<beep>", "File successfull converted.",
+                     "Title file read as UTF-8.", "Frame-rate line: 23.976 frames a second.",
+                     "Repair left out 1 blank line (line 2), 1 line that is no title (line 1), 1 "
+                     "frame-rate line (line 3); mended 1 title with \"/\" starting a line (line "
+                     "4)."}));
+  EXPECT_EQ(image, std::string("\x00\x0A\x00\x0AHi{", 7));
 }
 
 TEST(PauseProg, WaitsItsTimeWhileServingTheWindow) {

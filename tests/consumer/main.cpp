@@ -32,5 +32,14 @@ int main() {
   m::ConversionResult result{m::ConversionOutcome::Incorrect, m::ByteString{}};
   Quiet panel;
   result = m::ConvertTitleFile("/nonexistent", m::CharMode::PlainLetters, panel);
-  return line.text.size() == 1 && result.outcome == m::ConversionOutcome::Unreadable ? 0 : 1;
+  m::ConversionOptions repair;
+  repair.repair = true;
+  const m::ConversionResult repaired =
+      m::ConvertTitleFile("/nonexistent", m::CharMode::DeviceCodes, panel, repair);
+  const std::size_t refusedLine = repaired.lineNumber;
+  const std::string& why = repaired.reason;
+  return line.text.size() == 1 && result.outcome == m::ConversionOutcome::Unreadable &&
+                 refusedLine == 0 && !why.empty()
+             ? 0
+             : 1;
 }

@@ -147,20 +147,40 @@ TEST(SubRipConversion, NamesTheLineOfWhatCannotBeRead) {
   ConversionResult r = rejected(first + "2\n00:00:03,000 -> 00:00:04,000\nHo\n", "25");
   EXPECT_EQ(r.outcome, ConversionOutcome::Incorrect);
   EXPECT_EQ(r.fault, LineFault::SubRipLayout);
-  EXPECT_EQ(r.reason,
-            "Line 6: expected the times of a title, such as 00:01:02,500 --> 00:01:04,000");
+  EXPECT_EQ(r.lineNumber, 6u);
+  EXPECT_EQ(r.reason, "expected the times of a title, such as 00:01:02,500 --> 00:01:04,000");
   EXPECT_TRUE(r.image.empty());
 
   r = rejected(first + "2\n", "25");
-  EXPECT_EQ(r.reason, "Line 5: the file ends before the times of its last title");
+  EXPECT_EQ(r.lineNumber, 5u);
+  EXPECT_EQ(r.reason, "the file ends before the times of its last title");
 
-  // The display's limits hold as for title lines, named at the title's times.
-  r = rejected(first + "2\n01:00:00,000 --> 01:00:01,000\nLate\n", "25");
-  EXPECT_EQ(r.fault, LineFault::GapTooLong);
-  EXPECT_TRUE(r.reason.starts_with("Line 6: title starts 89950 frames after")) << r.reason;
+  // A "{" in the text and a time before 0 are named at the title's times.
   r = rejected(first + "2\n00:00:03,000 --> 00:00:04,000\na { b\n", "25");
   EXPECT_EQ(r.fault, LineFault::TerminatorInText);
   EXPECT_EQ(r.lineNumber, 6u);
+  r = rejected("1\n-00:00:01,000 --> 00:00:02,000\nEarly\n", "25");
+  EXPECT_EQ(r.fault, LineFault::FrameBeforeZero);
+  EXPECT_EQ(r.lineNumber, 2u);
+  EXPECT_EQ(r.reason, "the title starts before 00:00:00,000");
+}
+
+TEST(SubRipConversion, BridgesLongGapsAndLongTitles) {
+  // An hour is 90000 frames at 25 frames a second: one empty record bridges it.
+  const Converted c = ConvertSubRip(
+      "1\n00:00:01,000 --> 00:00:02,000\nHi\n\n"
+      "2\n01:00:00,000 --> 01:00:01,000\nLate\n\n"
+      "3\n01:00:02,000 --> 02:00:00,000\nLong\n",
+      "25");
+  ASSERT_EQ(c.result.outcome, ConversionOutcome::Converted) << c.result.reason;
+  EXPECT_EQ(c.result.image.substr(0, 14), std::string("\x00\x19\x00\x19Hi{"
+                                                      "\xFE\xFF\x00\x00{"
+                                                      "\x60\x5F",
+                                                      14));
+  ASSERT_EQ(c.titles.size(), 5u);
+  ExpectTitle(c.titles[2], 90000, 90025, "Late");
+  ExpectTitle(c.titles[3], 90050, 90050 + 65535, "Long");
+  ExpectTitle(c.titles[4], 90050 + 65535, 180000, "Long");
 }
 
 TEST(SubRipConversion, IsRefusedWithoutAFrameRate) {
@@ -172,7 +192,8 @@ TEST(SubRipConversion, IsRefusedWithoutAFrameRate) {
   EXPECT_EQ(r.outcome, ConversionOutcome::Incorrect);
   EXPECT_EQ(r.fault, LineFault::SubRipWithoutRate);
   EXPECT_EQ(r.lineNumber, 1u);
-  EXPECT_EQ(r.reason, "Line 1: this is a SubRip file; convert it with marvek-upload --fps RATE");
+  EXPECT_EQ(r.reason, "this is a SubRip file; convert it with marvek-upload --fps RATE");
+  EXPECT_FALSE(r.repairable);
   EXPECT_TRUE(panel.progress.empty());
 
   // A number and times with a blank line between them are no SubRip title.

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "display/image_decoder.h"
 #include "support/recording_panel.h"
 #include "support/temp_dir.h"
 
@@ -97,19 +98,40 @@ TEST(TitleImage, EncodeFrameCountIsBigEndian) {
   EXPECT_EQ(EncodeFrameCount(65535), (std::array<char, 2>{'\xFF', '\xFF'}));
 }
 
-TEST(TitleImage, ABlankOrBrokenLineEndsTheConversionIncorrect) {
-  const char* files[] = {
-      "{1}{2}a\r\n\r\n{3}{4}b\r\n",  // blank line in the middle
-      "{1}{2}a\r\n\r\n",             // blank last line
-      "\r\n",                        // one empty line
-      "{1}{2}a\r\n{100}250}Hi\r\n",  // no second "{"
-      "{1}{2}a\r\n{100}{250Hi",      // no closing "}" of the end frame
+TEST(TitleImage, ABlankOrBrokenLineEndsTheConversionIncorrectNamingItsLine) {
+  struct Bad {
+    const char* file;
+    std::size_t line;
+    LineFault fault;
+    const char* reason;
   };
-  for (const char* file : files) {
-    SCOPED_TRACE(file);
-    auto c = ConvertFile(file);
+  const Bad bad[] = {
+      {"{1}{2}a\r\n\r\n{3}{4}b\r\n", 2, LineFault::BlankLine, "the line is blank"},
+      {"{1}{2}a\r\n \t\r\n", 2, LineFault::BlankLine, "the line is blank"},
+      {"\r\n", 1, LineFault::BlankLine, "the line is blank"},
+      {"{1}{2}a\r\n{100}250}Hi\r\n", 2, LineFault::MissingBrace,
+       "not in the {start}{end}text layout: \"{100}250}Hi\""},
+      {"{1}{2}a\n{100}{250Hi", 2, LineFault::MissingBrace,
+       "not in the {start}{end}text layout: \"{100}{250Hi\""},
+      // The start of the line is shown, at most 40 characters, its control characters visible.
+      {"Content-Type: text/plain\r\n\r\n{1}{2}a", 1, LineFault::MissingBrace,
+       "not in the {start}{end}text layout: \"Content-Type: text/plain\""},
+      {"no\ttitle\x01 here, and a long line that goes on and on\n", 1, LineFault::MissingBrace,
+       "not in the {start}{end}text layout: "
+       "\"no\\x09title\\x01 here, and a long line that goe...\""},
+      {"\xE8"
+       "a\x9A"
+       "a\n",
+       1, LineFault::MissingBrace, "not in the {start}{end}text layout: \"čaša\""},
+  };
+  for (const Bad& b : bad) {
+    SCOPED_TRACE(b.file);
+    auto c = ConvertFile(b.file);
     EXPECT_EQ(c.result.outcome, ConversionOutcome::Incorrect);
-    EXPECT_EQ(c.result.fault, LineFault::MissingBrace);
+    EXPECT_EQ(c.result.lineNumber, b.line);
+    EXPECT_EQ(c.result.fault, b.fault);
+    EXPECT_EQ(c.result.reason, b.reason);
+    EXPECT_TRUE(c.result.repairable);
     EXPECT_TRUE(c.result.image.empty());
   }
   auto second = ConvertFile("{1}{2}a\r\nnot a title\r\n{3}{4}b");
@@ -128,30 +150,38 @@ TEST(TitleImage, FrameFieldsMustBeDecimalNumbers) {
     const char* reason;
   };
   const Bad bad[] = {
-      {"{0}{1}a\r\n{0}{1}b\r\n{1a}{2}c", LineFault::FrameNotNumber,
-       "Line 3: start frame \"1a\" is not a number"},
-      {"{}{2}c", LineFault::FrameNotNumber, "Line 1: start frame \"\" is not a number"},
-      {"{1}{ }c", LineFault::FrameNotNumber, "Line 1: end frame \" \" is not a number"},
-      {"{-5}{2}c", LineFault::FrameNotNumber, "Line 1: start frame \"-5\" is not a number"},
-      {"{1}{+5}c", LineFault::FrameNotNumber, "Line 1: end frame \"+5\" is not a number"},
-      {"{1 2}{5}c", LineFault::FrameNotNumber, "Line 1: start frame \"1 2\" is not a number"},
+      {"{}{2}c", LineFault::FrameNotNumber, "start frame \"\" is not a number"},
+      {"{1}{ }c", LineFault::FrameNotNumber, "end frame \" \" is not a number"},
+      {"{-5}{2}c", LineFault::FrameBeforeZero, "start frame \"-5\" is before frame 0"},
+      {"{1}{-0}c", LineFault::FrameNotNumber, "end frame \"-0\" is not a number"},
+      {"{-5}{x}c", LineFault::FrameBeforeZero, "start frame \"-5\" is before frame 0"},
+      {"{1}{+5}c", LineFault::FrameNotNumber, "end frame \"+5\" is not a number"},
+      {"{1 2}{5}c", LineFault::FrameNotNumber, "start frame \"1 2\" is not a number"},
+      {"{- 2}{5}c", LineFault::FrameNotNumber, "start frame \"- 2\" is not a number"},
       {"{2147483648}{5}c", LineFault::FrameTooLarge,
-       "Line 1: start frame \"2147483648\" is larger than 2147483647"},
-      {"{1}{99999999999999999999999}c", LineFault::FrameTooLarge,
-       "Line 1: end frame \"99999999999999999999999\" is larger than 2147483647"},
+       "start frame \"2147483648\" is larger than 2147483647"},
+      {"{1}{-99999999999999999999999}c", LineFault::FrameTooLarge,
+       "end frame \"-99999999999999999999999\" is larger than 2147483647"},
       {"{1}{2}a{b", LineFault::TerminatorInText,
-       "Line 1: title text holds \"{\", which the display reads as the end of a title"},
+       "title text holds \"{\", which the display reads as the end of a title"},
+      {"{100}{250}Hi {b}there", LineFault::TerminatorInText,
+       "title text holds \"{\", which the display reads as the end of a title"},
+      {"{1}{2}a{y:i}b{c", LineFault::TerminatorInText,
+       "title text holds \"{\", which the display reads as the end of a title"},
+      {"{1}{2}SUBHEAVEN.ORG{60825}{60900}Best watched", LineFault::TerminatorInText,
+       "a second title {60825}{60900} runs on in the text"},
   };
   for (const Bad& b : bad) {
     SCOPED_TRACE(b.file);
-    auto c = ConvertFile(b.file);
+    auto c = ConvertFile(std::string("{0}{1}a\r\n{0}{1}b\r\n") + b.file);
     EXPECT_EQ(c.result.outcome, ConversionOutcome::Incorrect);
+    EXPECT_EQ(c.result.lineNumber, 3u);
     EXPECT_EQ(c.result.fault, b.fault);
     EXPECT_EQ(c.result.reason, b.reason);
   }
   auto longField = ConvertFile("{" + std::string(1000, 'x') + "}{2}c");
   EXPECT_EQ(longField.result.reason,
-            "Line 1: start frame \"" + std::string(24, 'x') + "...\" is not a number");
+            "start frame \"" + std::string(24, 'x') + "...\" is not a number");
 }
 
 TEST(TitleImage, FrameNumbersOfEveryLengthAreReadExactly) {
@@ -198,16 +228,77 @@ TEST(TitleImage, OverlappingTitlesFollowOnTheDisplaysClock) {
   EXPECT_EQ(longest.result.image, std::string("\xFF\xFF\xFF\xFF"
                                               "A{",
                                               6));
+}
 
-  auto farGap = ConvertFile("{10}{20}A\n{65556}{65600}B");
-  EXPECT_EQ(farGap.result.fault, LineFault::GapTooLong);
-  EXPECT_EQ(farGap.result.reason,
-            "Line 2: title starts 65536 frames after the previous one ends; "
-            "the display counts at most 65535");
-  auto tooLong = ConvertFile("{0}{65536}A");
-  EXPECT_EQ(tooLong.result.fault, LineFault::DurationTooLong);
-  EXPECT_EQ(tooLong.result.reason,
-            "Line 1: title lasts 65536 frames; the display counts at most 65535");
+TEST(TitleImage, LongGapsAndLongTitlesAreSentExactlyInSeveralRecords) {
+  // A gap beyond 65535 frames: empty records of 0xFEFF frames, then the title with the rest.
+  EXPECT_EQ(ConvertFile("{70000}{70010}x").result.image,
+            std::string("\xFE\xFF\x00\x00{\x12\x71\x00\x0Ax{", 11));
+  // A title beyond 65535 frames: its text again for the rest, with no gap.
+  EXPECT_EQ(ConvertFile("{0}{70000}x").result.image,
+            std::string("\x00\x00\xFF\xFFx{\x00\x00\x11\x71x{", 12));
+  // The limits themselves stay one record.
+  EXPECT_EQ(ConvertFile("{10}{20}A\n{65555}{65556}B").result.image, std::string("\x00\x0A\x00\x0A"
+                                                                                "A{\xFF\xFF\x00\x01"
+                                                                                "B{",
+                                                                                12));
+  // Exactly twice 65535 frames is two full records and no empty third.
+  EXPECT_EQ(ConvertFile("{0}{131070}y").result.image,
+            std::string("\x00\x00\xFF\xFFy{\x00\x00\xFF\xFFy{", 12));
+
+  // A gap and a title of two billion frames between them: the display's clock comes out at the
+  // very frames of the file, and no record starts with the fill byte.
+  for (const CharMode mode : {CharMode::DeviceCodes, CharMode::PlainLetters}) {
+    auto far = ConvertFile("{5}{6}a\n{2000000000}{2147483647}\xF0x", mode);
+    ASSERT_EQ(far.result.outcome, ConversionOutcome::Converted) << far.result.reason;
+    ByteString image = far.result.image;
+    PadTitleImage(image);
+    const DecodedImage decoded = DecodeTitleImage(image);
+    ASSERT_TRUE(decoded.ok()) << decoded.problems.front();
+    ASSERT_EQ(decoded.titles.front().text, "a");
+    const std::string text = mode == CharMode::DeviceCodes ? "\xE9x" : "djx";
+    std::size_t bridges = 0;
+    std::size_t copies = 0;
+    std::int64_t shownUntil = 6;
+    for (std::size_t i = 1; i < decoded.titles.size(); ++i) {
+      const DecodedTitle& title = decoded.titles[i];
+      if (title.text.empty()) {
+        ASSERT_EQ(copies, 0u) << "an empty record after the title, " << i;
+        EXPECT_EQ(title.start, title.end);
+        ++bridges;
+      } else {
+        ASSERT_EQ(title.text, text);
+        EXPECT_EQ(title.start, copies == 0 ? 2000000000 : shownUntil);
+        ++copies;
+      }
+      shownUntil = title.end;
+    }
+    EXPECT_EQ(shownUntil, 2147483647);
+    EXPECT_EQ(bridges, 30637u);  // (1999999994 - 65535) / 65279, rounded up
+    EXPECT_EQ(copies, 2251u);    // 147483647 / 65535, rounded up
+    for (std::size_t at = 0; at < far.result.image.size();) {
+      ASSERT_NE(far.result.image[at], '\xFF') << "a record at " << at << " starts with 0xFF";
+      at = far.result.image.find('{', at + 4) + 1;
+    }
+  }
+}
+
+TEST(TitleImage, ATitleTooLongToRepeatIsRefusedWithItsSize) {
+  // 600 letters for two billion frames would be 32769 records, 20 MB: refused, not sent.
+  const std::string text(600, 'a');
+  auto huge = ConvertFile("{0}{1}x\n{0}{2147483647}" + text);
+  EXPECT_EQ(huge.result.outcome, ConversionOutcome::Incorrect);
+  EXPECT_EQ(huge.result.lineNumber, 2u);
+  EXPECT_EQ(huge.result.fault, LineFault::TooManyCopies);
+  EXPECT_EQ(huge.result.reason,
+            "title lasts 2147483646 frames; its 32769 records of 605 bytes would take more than "
+            "4 MB of the image");
+  // Up to the limit the title is repeated; a single record of any length is never refused.
+  auto many = ConvertFile("{0}{" + std::to_string(100 * 65535) + "}" + std::string(40000, 'b'));
+  EXPECT_EQ(many.result.outcome, ConversionOutcome::Converted);
+  EXPECT_EQ(many.result.image.size(), 100u * 40005);
+  auto single = ConvertFile("{0}{65535}" + std::string(5'000'000, 'c'));
+  EXPECT_EQ(single.result.outcome, ConversionOutcome::Converted);
 }
 
 TEST(TitleImage, AnyLineEndGivesTheSameRecords) {

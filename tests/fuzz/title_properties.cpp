@@ -4,6 +4,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -264,39 +265,147 @@ std::vector<ReferenceLine> SplitLines(std::string_view bytes) {
   return lines;
 }
 
-// A frame field: decimal digits with spaces or tabs around them, at most 2147483647.
-LineFault ReadFrame(std::string_view field, std::int64_t& value) {
+// A frame field: decimal digits, after an optional "-", with spaces or tabs around them, at most
+// 2147483647 either way; "-0" is no number.
+struct ReferenceField {
+  bool number = false;
+  std::int64_t value = 0;
+  LineFault strict = LineFault::None;  // why the strict reading refuses it
+};
+
+ReferenceField ReadFrame(std::string_view field) {
+  ReferenceField f;
   const std::size_t first = field.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return LineFault::FrameNotNumber;
-  field = field.substr(first, field.find_last_not_of(" \t") - first + 1);
-  if (field.find_first_not_of("0123456789") != std::string_view::npos) {
-    return LineFault::FrameNotNumber;
+  if (first != std::string_view::npos) {
+    field = field.substr(first, field.find_last_not_of(" \t") - first + 1);
+  } else {
+    field = {};
+  }
+  const bool negative = field.starts_with('-');
+  if (negative) field.remove_prefix(1);
+  if (field.empty() || field.find_first_not_of("0123456789") != std::string_view::npos) {
+    f.strict = LineFault::FrameNotNumber;
+    return f;
   }
   const std::size_t significant = field.find_first_not_of('0');
   const std::string_view digits =
       significant == std::string_view::npos ? "0" : field.substr(significant);
   if (digits.size() > 10 || (digits.size() == 10 && digits > "2147483647")) {
-    return LineFault::FrameTooLarge;
+    f.strict = LineFault::FrameTooLarge;
+    return f;
   }
-  value = 0;
-  for (const char d : digits) value = value * 10 + (d - '0');
-  return LineFault::None;
+  for (const char d : digits) f.value = f.value * 10 + (d - '0');
+  if (negative && f.value == 0) {
+    f.strict = LineFault::FrameNotNumber;
+    return f;
+  }
+  f.number = true;
+  if (negative) {
+    f.value = -f.value;
+    f.strict = LineFault::FrameBeforeZero;
+  }
+  return f;
 }
 
+// The text less every "{", letter, ":", anything but "}", "}", read from left to right.
+std::string WithoutCodes(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    const char c = text[i];
+    const char letter = i + 1 < text.size() ? text[i + 1] : '\0';
+    const bool isLetter = (letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z');
+    if (c == '{' && isLetter && i + 2 < text.size() && text[i + 2] == ':') {
+      const std::size_t close = text.find('}', i + 3);
+      if (close != std::string_view::npos) {
+        i = close + 1;
+        continue;
+      }
+    }
+    out += c;
+    ++i;
+  }
+  return out;
+}
+
+// "{" 1 to 10 digits "}" at `at` making at most 2147483647, twice: a title running on.
+bool RunOnAt(std::string_view text, std::size_t at, std::size_t& length, std::int64_t& start,
+             std::int64_t& end) {
+  std::size_t i = at;
+  for (std::int64_t* value : {&start, &end}) {
+    if (i >= text.size() || text[i] != '{') return false;
+    std::size_t digits = 0;
+    *value = 0;
+    while (i + 1 + digits < text.size() && text[i + 1 + digits] >= '0' &&
+           text[i + 1 + digits] <= '9') {
+      if (++digits > 10) return false;
+      *value = *value * 10 + (text[i + digits] - '0');
+    }
+    if (digits == 0 || i + 1 + digits >= text.size() || text[i + 1 + digits] != '}' ||
+        *value > 2147483647) {
+      return false;
+    }
+    i += digits + 2;
+  }
+  length = i - at;
+  return true;
+}
+
+// A frame-rate line's text: without braces and blanks around, a rate from 1 to 200 written with
+// digits and at most one point, at most six decimals.
+std::optional<std::pair<std::int64_t, std::int64_t>> RateOf(std::string_view text) {
+  if (text.size() > 32) return std::nullopt;
+  std::string kept;
+  for (const char c : text) {
+    if (c != '{' && c != '}') kept += c;
+  }
+  const std::size_t first = kept.find_first_not_of(" \t");
+  if (first == std::string::npos) return std::nullopt;
+  kept = kept.substr(first, kept.find_last_not_of(" \t") - first + 1);
+  std::int64_t numerator = 0;
+  std::int64_t denominator = 1;
+  bool point = false;
+  bool digit = false;
+  for (const char c : kept) {
+    if (c == '.' && !point) {
+      point = true;
+    } else if (c >= '0' && c <= '9') {
+      digit = true;
+      numerator = numerator * 10 + (c - '0');
+      if (point) denominator *= 10;
+      if (denominator > 1000000 || numerator > 1000000000) return std::nullopt;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (!digit || numerator < denominator || numerator > 200 * denominator) return std::nullopt;
+  return std::pair{numerator, denominator};
+}
+
+// One record as the display reads it.
 struct ExpectedTitle {
   std::int64_t start = 0;
   std::int64_t end = 0;
   ByteString text;
 };
 
-// What the conversion must give: the titles of the lines before the first bad one, and the
-// progress after each of them.
+struct ExpectedProblem {
+  std::size_t line = 0;
+  RepairKind kind = RepairKind::NotATitle;
+  bool refused = false;
+  bool operator==(const ExpectedProblem&) const = default;
+};
+
+// What the conversion must give: the records, the first line the strict reading refuses, the
+// progress after each line read, and what repair does.
 struct Expected {
   TextEncoding encoding = TextEncoding::Windows1250;
   std::vector<ExpectedTitle> titles;
-  std::size_t badLine = 0;  // 0 when every line is a title
+  std::size_t badLine = 0;  // 0 when the strict reading takes every line
   LineFault fault = LineFault::None;
   std::vector<double> progress;
+  std::optional<std::pair<std::int64_t, std::int64_t>> rate;  // of a frame-rate line
+  std::vector<ExpectedProblem> problems;                      // in the order of the lines
+  bool subRip = false;                                        // the file opens like SubRip
   bool simplified = false;  // a character the display cannot show was written otherwise
 };
 
@@ -359,9 +468,17 @@ DecodedUtf16 ReferenceUtf16(std::string_view body, bool bigEndian) {
   return d;
 }
 
+// How a reading goes on: the strict one stops at the first line it refuses unless every
+// problem is wanted; repair reads every line.
+struct Reading {
+  bool repair = false;
+  bool toTheEnd = false;
+};
+
 // What the conversion must give when the file is read in `encoding`, which for a file with no
 // byte order mark and no UTF-8 is the single-byte encoding that the conversion chose.
-Expected Reference(std::string_view bytes, CharMode mode, TextEncoding singleByte) {
+Expected Reference(std::string_view bytes, CharMode mode, TextEncoding singleByte,
+                   Reading reading) {
   Expected e;
   std::string_view body = bytes;
   std::size_t consumed = 0;
@@ -393,42 +510,153 @@ Expected Reference(std::string_view bytes, CharMode mode, TextEncoding singleByt
 
   // A file that opens like SubRip is refused as a whole: it needs a frame rate to be read.
   if (LooksLikeSubRip(head)) {
+    e.subRip = true;
     e.badLine = 1;
     e.fault = LineFault::SubRipWithoutRate;
     return e;
   }
 
+  const TextEncoding textEncoding = IsUtf16(e.encoding) ? TextEncoding::Utf8 : e.encoding;
   std::int64_t previousEnd = 0;  // the display's clock
+  bool titleSeen = false;
   const std::vector<ReferenceLine> lines = SplitLines(body);
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    const auto fail = [&](LineFault fault) {
-      e.badLine = i + 1;
-      e.fault = fault;
-      return e;
+    const std::size_t number = i + 1;
+    const std::string_view line = lines[i].text;
+    LineFault lineFault = LineFault::None;
+    const auto problem = [&](RepairKind kind, LineFault fault) {
+      e.problems.push_back({number, kind, fault != LineFault::None});
+      if (lineFault == LineFault::None) lineFault = fault;
     };
-    const auto cut = ParseTitleLine(lines[i].text);
-    if (!cut) return fail(LineFault::MissingBrace);
-    std::int64_t start = 0;
-    std::int64_t end = 0;
-    if (const LineFault f = ReadFrame(cut->start, start); f != LineFault::None) return fail(f);
-    if (const LineFault f = ReadFrame(cut->end, end); f != LineFault::None) return fail(f);
-    if (cut->text.find('{') != ByteString::npos) return fail(LineFault::TerminatorInText);
-    const std::int64_t shownFrom = start > previousEnd ? start : previousEnd;
-    const std::int64_t duration = end > shownFrom ? end - shownFrom : 0;
-    if (shownFrom - previousEnd > 65535) return fail(LineFault::GapTooLong);
-    if (duration > 65535) return fail(LineFault::DurationTooLong);
-    previousEnd = shownFrom + duration;
+    const auto repairing = [&] { return reading.repair || lineFault != LineFault::None; };
+    const bool careful = reading.repair || reading.toTheEnd;
 
-    const TextEncoding textEncoding = IsUtf16(e.encoding) ? TextEncoding::Utf8 : e.encoding;
-    const ByteString text = e.encoding == TextEncoding::Windows1250
-                                ? cut->text
-                                : ReferenceWrite(ReferenceDecode(cut->text, textEncoding));
-    const ByteString shown = ReferenceDisplayLetters(text);
-    e.simplified |= shown != text;
-    e.titles.push_back({shownFrom, shownFrom + duration, ReferenceCharMode(shown, mode)});
-    const auto from = static_cast<std::size_t>(lines[i].text.data() - body.data());
-    consumed +=
-        fileBytes(from, from + lines[i].text.size() + (lines[i].last ? 0 : lines[i].endLength));
+    // One title of the line: its frames and its text with its codes.
+    const auto title = [&](std::int64_t start, std::int64_t end, std::string_view raw, bool first) {
+      std::string text = WithoutCodes(raw);
+      if (first && start >= 0 && start <= 1 && end >= 0 && end <= 1) {
+        if (const auto rate = RateOf(text)) {
+          e.rate = rate;
+          problem(RepairKind::FrameRateLine, LineFault::None);
+          if (repairing()) return;
+        }
+      }
+      if (end <= 0 && careful) {
+        problem(RepairKind::EndsAtOrBeforeZero, LineFault::None);
+        if (repairing()) return;
+      }
+      if (text.find('{') != std::string::npos) {
+        problem(RepairKind::BracesInText, LineFault::TerminatorInText);
+      } else if (careful && text.find('}') != std::string::npos) {
+        problem(RepairKind::BracesInText, LineFault::None);
+      }
+      bool slash = !text.empty() && text[0] == '/';
+      for (std::size_t k = 0; k + 1 < text.size(); ++k)
+        slash |= text[k] == '|' && text[k + 1] == '/';
+      if (slash && careful) {
+        problem(RepairKind::SlashAtLineStart, LineFault::None);
+        if (repairing()) {
+          std::string kept;
+          for (std::size_t k = 0; k < text.size(); ++k) {
+            if (text[k] == '/' && (k == 0 || text[k - 1] == '|')) continue;
+            kept += text[k];
+          }
+          text = kept;
+        }
+      }
+      if (repairing()) {
+        for (char& c : text) c = c == '{' ? '(' : c == '}' ? ')' : c;
+      }
+      const ByteString inWindows1250 = e.encoding == TextEncoding::Windows1250
+                                           ? ByteString(text)
+                                           : ReferenceWrite(ReferenceDecode(text, textEncoding));
+      const ByteString written = ReferenceDisplayLetters(inWindows1250);
+      e.simplified |= written != inWindows1250;
+      const std::int64_t shownFrom = start > previousEnd ? start : previousEnd;
+      std::int64_t duration = end > shownFrom ? end - shownFrom : 0;
+      std::int64_t copies = (duration + 65534) / 65535;
+      const auto recordBytes = static_cast<std::int64_t>(written.size() + 5);
+      if (copies > 1 && copies * recordBytes > 4 * 1024 * 1024) {
+        problem(RepairKind::TitleShortened, LineFault::TooManyCopies);
+        copies = std::max<std::int64_t>(1, 4 * 1024 * 1024 / recordBytes);
+        duration = std::min(duration, copies * 65535);
+      }
+      // Empty records of 0xFEFF frames bridge a gap beyond 65535 frames.
+      std::int64_t gap = shownFrom - previousEnd;
+      std::int64_t at = previousEnd;
+      while (gap > 65535) {
+        at += 0xFEFF;
+        gap -= 0xFEFF;
+        e.titles.push_back({at, at, ""});
+      }
+      // The text once for every 65535 frames.
+      const ByteString shown = ReferenceCharMode(written, mode);
+      std::int64_t left = duration;
+      at = shownFrom;
+      do {
+        const std::int64_t frames = left < 65535 ? left : 65535;
+        e.titles.push_back({at, at + frames, shown});
+        at += frames;
+        left -= frames;
+      } while (left > 0);
+      previousEnd = shownFrom + duration;
+    };
+
+    const std::size_t blank = line.find_first_not_of(" \t");
+    // "{", "}", "{", "}" in turn; the text is all that follows.
+    const std::size_t open1 = line.find('{');
+    const std::size_t close1 = open1 == std::string_view::npos ? open1 : line.find('}', open1 + 1);
+    const std::size_t open2 =
+        close1 == std::string_view::npos ? close1 : line.find('{', close1 + 1);
+    const std::size_t close2 = open2 == std::string_view::npos ? open2 : line.find('}', open2 + 1);
+    if (blank == std::string_view::npos) {
+      problem(RepairKind::BlankLine, LineFault::BlankLine);
+    } else if (close2 == std::string_view::npos) {
+      problem(RepairKind::NotATitle, LineFault::MissingBrace);
+    } else {
+      const ReferenceField start = ReadFrame(line.substr(open1 + 1, close1 - open1 - 1));
+      const ReferenceField end = ReadFrame(line.substr(open2 + 1, close2 - open2 - 1));
+      if (!start.number || !end.number) {
+        problem(RepairKind::NotATitle, start.strict != LineFault::None ? start.strict : end.strict);
+      } else {
+        bool first = !titleSeen;
+        titleSeen = true;
+        std::int64_t from = start.value;
+        bool keep = true;
+        if (start.value < 0 || end.value < 0) {
+          problem(end.value <= 0 ? RepairKind::EndsAtOrBeforeZero : RepairKind::StartBeforeZero,
+                  LineFault::FrameBeforeZero);
+          keep = end.value > 0;
+          first = first && start.value >= 0;
+          from = from < 0 ? 0 : from;
+        }
+        std::string_view raw = line.substr(close2 + 1);
+        std::int64_t to = end.value;
+        while (keep) {
+          std::size_t runOn = std::string_view::npos;
+          std::size_t length = 0;
+          std::int64_t nextStart = 0;
+          std::int64_t nextEnd = 0;
+          for (std::size_t k = 0; k < raw.size() && runOn == std::string_view::npos; ++k) {
+            if (RunOnAt(raw, k, length, nextStart, nextEnd)) runOn = k;
+          }
+          title(from, to, raw.substr(0, runOn), first);
+          if (runOn == std::string_view::npos) break;
+          problem(RepairKind::RunTogether, LineFault::TerminatorInText);
+          raw.remove_prefix(runOn + length);
+          from = nextStart;
+          to = nextEnd;
+          first = false;
+        }
+      }
+    }
+    if (lineFault != LineFault::None && e.badLine == 0) {
+      e.badLine = number;
+      e.fault = lineFault;
+      if (!reading.repair && !reading.toTheEnd) return e;
+    }
+    const auto from = static_cast<std::size_t>(line.data() - body.data());
+    consumed += fileBytes(from, from + line.size() + (lines[i].last ? 0 : lines[i].endLength));
     e.progress.push_back(consumed >= bytes.size() ? 100.0
                                                   : 100.0 * static_cast<double>(consumed) /
                                                         static_cast<double>(bytes.size()));
@@ -513,12 +741,34 @@ class MemoryFile {
   int fd_;
 };
 
-void CheckAgainstReference(const Run& run, const Expected& e, Verdict& v) {
+// The repair report the problems come to: each kind counted once a line, with its first lines.
+RepairReport ReportOf(const std::vector<ExpectedProblem>& problems) {
+  RepairReport report;
+  for (const ExpectedProblem& p : problems) {
+    const bool counted = std::any_of(problems.begin(), problems.end(), [&](const auto& q) {
+      return &q < &p && q.line == p.line && q.kind == p.kind;
+    });
+    if (counted) continue;
+    RepairReport::Count& count = report.kinds[static_cast<std::size_t>(p.kind)];
+    if (count.lines < RepairReport::kFirstLinesKept) count.first[count.lines] = p.line;
+    ++count.lines;
+  }
+  return report;
+}
+
+bool SameReport(const RepairReport& a, const RepairReport& b) {
+  for (std::size_t k = 0; k < kRepairKinds; ++k) {
+    if (a.kinds[k].lines != b.kinds[k].lines || a.kinds[k].first != b.kinds[k].first) return false;
+  }
+  return true;
+}
+
+void CheckAgainstReference(const Run& run, const Expected& e, Reading reading, Verdict& v) {
   const ConversionResult& r = run.result;
   v.Expect(r.outcome != ConversionOutcome::Unreadable, "bytes in memory were unreadable");
   v.Expect(r.encoding == e.encoding, "the encoding differs from the reference's");
   v.Expect(run.progress.size() == e.progress.size(),
-           "progress was not reported once after each good line");
+           "progress was not reported once after each line read");
   for (std::size_t i = 0; i < run.progress.size() && i < e.progress.size(); ++i) {
     v.Expect(run.progress[i] <= 100.0f, "progress went above 100");
     v.Expect(i == 0 || run.progress[i] >= run.progress[i - 1], "progress fell");
@@ -526,18 +776,37 @@ void CheckAgainstReference(const Run& run, const Expected& e, Verdict& v) {
     v.Expect(off < 1e-3 && off > -1e-3, "progress is not consumed / length * 100");
   }
   if (v.failed()) return;
+  const bool rate = r.fileFrameRate.has_value();
+  v.Expect(rate == e.rate.has_value() && (!rate || (r.fileFrameRate->numerator * e.rate->second ==
+                                                    e.rate->first * r.fileFrameRate->denominator)),
+           "the frame-rate line's rate differs from the reference's");
+  if (reading.toTheEnd && !e.subRip) {
+    std::vector<ExpectedProblem> got;
+    for (const LineProblem& p : r.problems) got.push_back({p.lineNumber, p.kind, p.refused()});
+    v.Expect(got == e.problems, "the problems listed differ from the reference's");
+    for (const LineProblem& p : r.problems) v.Expect(!p.reason.empty(), "a problem has no reason");
+  } else {
+    v.Expect(r.problems.empty(), "problems were listed unasked");
+  }
+  if ((reading.repair || reading.toTheEnd) && !e.subRip) {
+    v.Expect(SameReport(r.repairs, ReportOf(e.problems)),
+             "the repair report differs from the reference's");
+  }
 
-  if (e.badLine != 0) {
+  if (e.badLine != 0 && (!reading.repair || e.subRip)) {
     v.Expect(r.outcome == ConversionOutcome::Incorrect, "a bad line was converted");
     v.Expect(r.image.empty(), "an incorrect file left an image");
-    v.Expect(r.lineNumber == e.badLine, "the rejected line number is not the first bad line");
+    v.Expect(r.lineNumber == e.badLine, "the refused line number is not the first bad line");
     v.Expect(r.fault == e.fault, "the fault differs from the reference's");
-    v.Expect(r.reason.starts_with("Line " + std::to_string(e.badLine) + ": "),
-             "the reason does not name the line");
+    v.Expect(!r.reason.empty() && !r.reason.starts_with("Line "),
+             "the reason is empty or names its line");
+    v.Expect(r.repairable == (e.fault != LineFault::SubRipWithoutRate),
+             "whether repair mends the line is wrong");
     return;
   }
-  if (!v.Expect(r.outcome == ConversionOutcome::Converted, "good lines were rejected")) return;
-  v.Expect(r.lineNumber == 0 && r.fault == LineFault::None, "a converted file names a fault");
+  if (!v.Expect(r.outcome == ConversionOutcome::Converted, "good lines were refused")) return;
+  v.Expect(r.lineNumber == 0 && r.fault == LineFault::None && r.reason.empty(),
+           "a converted file names a fault");
   v.Expect(r.lettersSimplified == e.simplified,
            "the letters the display lacks are reported otherwise than the reference");
 
@@ -633,7 +902,7 @@ std::string CheckTitleLine(std::string_view line) {
 
   // The views lie in the line, in order, each field fenced by its braces with nothing of its own
   // kind before it: line = A "{" start "}" B "{" end "}" C, with no "{" in A or B and no "}" in
-  // start or end; the text is C after its first "}", or C when it has none.
+  // start or end; the text is C less its formatting codes.
   const auto offset = [&](std::string_view part) {
     return static_cast<std::size_t>(part.data() - line.data());
   };
@@ -662,14 +931,14 @@ std::string CheckTitleLine(std::string_view line) {
   v.Expect(view->start.find('}') == std::string_view::npos, "the start holds a \"}\"");
   v.Expect(view->end.find('}') == std::string_view::npos, "the end holds a \"}\"");
   const std::string_view rest = line.substr(afterEnd + 1);
-  const std::size_t code = rest.find('}');
-  v.Expect(view->text == (code == std::string_view::npos ? rest : rest.substr(code + 1)),
-           "the text is not what follows the end, less its formatting code");
-  v.Expect(parsed->start == view->start && parsed->end == view->end && parsed->text == view->text,
-           "ParseTitleLine copied other bytes than ScanTitleLine found");
+  v.Expect(view->text == rest, "the scanned text is not all that follows the end");
+  v.Expect(parsed->start == view->start && parsed->end == view->end,
+           "ParseTitleLine copied other fields than ScanTitleLine found");
+  v.Expect(parsed->text == WithoutCodes(rest),
+           "the text is not what follows the end, less its formatting codes");
 
-  // A text without "}" comes back whole from a line built of the parts.
-  if (parsed->text.find('}') == ByteString::npos) {
+  // A text without codes comes back whole from a line built of the parts.
+  if (WithoutCodes(parsed->text) == parsed->text) {
     const auto again =
         ParseTitleLine("{" + parsed->start + "}{" + parsed->end + "}" + parsed->text);
     v.Expect(again && again->start == parsed->start && again->end == parsed->end &&
@@ -715,10 +984,33 @@ std::string CheckCharModes(std::string_view text) {
   return {};
 }
 
+// A SubRip file read with a frame rate: repair never refuses it, and leaves one without
+// faults as the strict reading does.
+void CheckSubRipRepair(std::string_view bytes, CharMode mode, Verdict& v) {
+  ProgressPanel panel;
+  ConversionOptions options{.subRipRate = FrameRate{25, 1}};
+  const ConversionResult strict = ConvertTitleBytes(bytes, mode, panel, options);
+  options.repair = true;
+  const ConversionResult repaired = ConvertTitleBytes(bytes, mode, panel, options);
+  v.Expect(repaired.outcome == ConversionOutcome::Converted, "repair refused a SubRip file");
+  if (strict.outcome == ConversionOutcome::Converted && repaired.repairs.empty()) {
+    v.Expect(repaired.image == strict.image,
+             "a SubRip file without faults gives another image with repair");
+  }
+  if (strict.outcome == ConversionOutcome::Incorrect) {
+    v.Expect(!repaired.repairs.empty(),
+             "repair took a SubRip file the strict reading refuses "
+             "without saying what it did");
+  }
+}
+
 std::string CheckConversion(std::string_view bytes) {
   Verdict v;
   const MemoryFile file(bytes);
   if (!v.Expect(file.fd() >= 0, "cannot make a file of the bytes")) return v.Take("conversion");
+  // The file, repair and a reading to the end each take one mode, alternating with the input,
+  // since each conversion costs the fuzzer a few megabytes of image room.
+  const CharMode oneMode = bytes.size() % 2 == 0 ? CharMode::DeviceCodes : CharMode::PlainLetters;
   for (const CharMode mode : {CharMode::DeviceCodes, CharMode::PlainLetters}) {
     const char* const name =
         mode == CharMode::DeviceCodes ? "conversion, device codes" : "conversion, plain letters";
@@ -730,15 +1022,48 @@ std::string CheckConversion(std::string_view bytes) {
     }
     const TextEncoding chosen = fromBytes.result.encoding;
     if (!FindByteOrderMark(bytes) && !IsUtf8Text(bytes)) CheckSingleByteChoice(bytes, chosen, v);
-    CheckAgainstReference(fromBytes, Reference(bytes, mode, chosen), v);
-    // The file differs from memory in how it is read, not in the mode: one mode is enough, and
-    // each conversion costs the fuzzer a few megabytes of image room.
-    if (mode == (bytes.size() % 2 == 0 ? CharMode::DeviceCodes : CharMode::PlainLetters)) {
+    const Expected strict = Reference(bytes, mode, chosen, {});
+    CheckAgainstReference(fromBytes, strict, {}, v);
+    if (mode == oneMode) {
+      // The file differs from memory in how it is read, not in the mode.
       Run fromFile;
       ProgressPanel panel;
       fromFile.result = ConvertTitleFile(file.path(), mode, panel);
       fromFile.progress = std::move(panel.progress);
       CheckFileAgrees(fromBytes, fromFile, v);
+      if (v.failed()) return v.Take(name);
+
+      // Repair never refuses a line, and leaves a file without faults as it was.
+      Run repaired;
+      repaired.result = ConvertTitleBytes(bytes, mode, panel, {.repair = true});
+      repaired.progress = std::move(panel.progress);
+      const Expected expected = Reference(bytes, mode, chosen, {.repair = true});
+      CheckAgainstReference(repaired, expected, {.repair = true}, v);
+      if (!expected.subRip) {
+        v.Expect(repaired.result.outcome == ConversionOutcome::Converted, "repair refused a line");
+        if (expected.problems.empty()) {
+          v.Expect(repaired.result.image == fromBytes.result.image &&
+                       fromBytes.result.outcome == ConversionOutcome::Converted,
+                   "a file without faults gives another image with repair");
+        }
+      } else {
+        CheckSubRipRepair(bytes, mode, v);
+      }
+      if (v.failed()) return v.Take("repair");
+    } else {
+      // Read to the end, every problem listed; the answer is the strict reading's.
+      Run listed;
+      ProgressPanel panel;
+      listed.result = ConvertTitleBytes(bytes, mode, panel, {.collectProblems = true});
+      listed.progress = std::move(panel.progress);
+      CheckAgainstReference(listed, Reference(bytes, mode, chosen, {.toTheEnd = true}),
+                            {.toTheEnd = true}, v);
+      v.Expect(listed.result.outcome == fromBytes.result.outcome &&
+                   listed.result.image == fromBytes.result.image &&
+                   listed.result.lineNumber == fromBytes.result.lineNumber &&
+                   listed.result.reason == fromBytes.result.reason,
+               "reading to the end changed the strict reading's answer");
+      if (v.failed()) return v.Take("every problem");
     }
     if (v.failed()) return v.Take(name);
   }

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "convert/text_encoding.h"
+
+namespace marvek {
+
+// The start of a line, as a refusal quotes it: at most `characters` characters, in UTF-8, read in
+// the file's `encoding` (UTF-8 for a UTF-16 file, whose lines arrive decoded), with "..." when
+// the line goes on. Control characters, and bytes that stand for no character, are shown as
+// \xNN, so that a tab or a stray byte can be seen.
+std::string LineExcerpt(std::string_view line, TextEncoding encoding, std::size_t characters = 40);
+
+}  // namespace marvek
