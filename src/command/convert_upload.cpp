@@ -30,6 +30,8 @@ const char* ReadAsStatus(TextEncoding encoding) {
       return status::kReadAsIso8859_2;
     case TextEncoding::Windows1251:
       return status::kReadAsWindows1251;
+    case TextEncoding::Windows1252:
+      return status::kReadAsWindows1252;
     case TextEncoding::Windows1250:
       break;
   }
@@ -55,9 +57,10 @@ bool Convert(const std::string& fileName, CharMode mode, const ConversionOptions
   }
   panel.Beep();
   panel.AddStatus(status::kConverted);
-  // A Windows-1250 file is read as it stands and says nothing more.
+  // A Windows-1250 file names no encoding.
   if (const char* readAs = ReadAsStatus(converted.encoding)) panel.AddStatus(readAs);
   if (converted.cyrillicInLatin) panel.AddStatus(status::kCyrillicInLatin);
+  if (converted.lettersSimplified) panel.AddStatus(status::kLettersSimplified);
   if (options.repair) {
     if (converted.fileFrameRate) {
       panel.AddStatus(status::kFrameRateLine + FrameRateText(*converted.fileFrameRate) +

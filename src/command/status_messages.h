@@ -16,7 +16,10 @@ inline constexpr const char* kReadAsUtf8 = "Title file read as UTF-8.";
 inline constexpr const char* kReadAsUtf16 = "Title file read as UTF-16.";
 inline constexpr const char* kReadAsIso8859_2 = "Title file read as ISO-8859-2.";
 inline constexpr const char* kReadAsWindows1251 = "Title file read as Windows-1251.";
+inline constexpr const char* kReadAsWindows1252 = "Title file read as Windows-1252.";
 inline constexpr const char* kCyrillicInLatin = "Cyrillic letters written in Latin letters.";
+inline constexpr const char* kLettersSimplified =
+    "Letters and signs the display cannot show written as plain ones.";
 // With repair, when the first title gave the film's frame rate: "Frame-rate line: 23.976 frames
 // a second."
 inline constexpr const char* kFrameRateLine = "Frame-rate line: ";

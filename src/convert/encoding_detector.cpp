@@ -15,6 +15,8 @@ char32_t InEncoding(TextEncoding encoding, unsigned char byte) {
       return Iso8859_2ToUnicode(byte);
     case TextEncoding::Windows1251:
       return Windows1251ToUnicode(byte);
+    case TextEncoding::Windows1252:
+      return Windows1252ToUnicode(byte);
     default:
       return Windows1250ToUnicode(byte);
   }
@@ -30,6 +32,13 @@ TextEncoding GuessSingleByteEncoding(std::string_view sample) {
   uchardet_data_end(detector.get());
   const std::string_view charset = uchardet_get_charset(detector.get());
   if (charset == "ISO-8859-2") return TextEncoding::Iso8859_2;
+  // French, German, Spanish or Italian text. uchardet names ISO-8859-1 for such text without
+  // bytes 0x80 to 0x9F, and Windows-1252 has every letter of ISO-8859-1 at the same byte.
+  // ISO-8859-15 differs from both at eight bytes only (€ Š š Ž ž Œ œ Ÿ), and uchardet does not
+  // tell it apart from ISO-8859-1 anyway.
+  for (const std::string_view western : {"WINDOWS-1252", "ISO-8859-1", "ISO-8859-15"}) {
+    if (charset == western) return TextEncoding::Windows1252;
+  }
   // On short Serbian texts uchardet may name another Cyrillic code page. Windows-1251 is the one
   // the region's Cyrillic files come in, and the guards still hold it to the bytes.
   for (const std::string_view cyrillic :
@@ -84,6 +93,7 @@ bool EncodingDetector::GuardNeedsMore() const {
       // Only a control byte, wherever it is, rules ISO-8859-2 out.
       return !HoldsControlBytes();
     case TextEncoding::Windows1251:
+    case TextEncoding::Windows1252:
       // Once a byte means another letter, no later byte makes the file Windows-1250 again.
       return MeansTheSameInWindows1250(guess_);
     default:

@@ -12,11 +12,11 @@ namespace marvek {
 // Decides how a title file is written, from its bytes read in pieces from the start:
 // 1. a byte order mark names UTF-8, UTF-16 LE or UTF-16 BE;
 // 2. valid UTF-8 with at least one multi-byte sequence is UTF-8;
-// 3. otherwise uchardet guesses among Windows-1250, ISO-8859-2 and Windows-1251 from the lines
-//    that hold bytes above 0x7F, and facts of the whole file guard its guess: a file holding
-//    bytes 0x80 to 0x9F (controls in ISO-8859-2) is never ISO-8859-2; a file whose every byte
-//    means the same letter in Windows-1250 and in the guess, or with few bytes above 0x7F, is
-//    Windows-1250.
+// 3. otherwise uchardet guesses among Windows-1250, ISO-8859-2, Windows-1251 and Windows-1252
+//    from the lines that hold bytes above 0x7F, and facts of the whole file guard its guess: a
+//    file holding bytes 0x80 to 0x9F (controls in ISO-8859-2) is never ISO-8859-2; a file whose
+//    every byte means the same letter in Windows-1250 and in the guess, or with few bytes above
+//    0x7F, is Windows-1250.
 // Most files are decided after their first few blocks; the whole file is read only while it may
 // still be UTF-8 or while a guard needs it.
 class EncodingDetector {
@@ -58,8 +58,9 @@ class EncodingDetector {
 // The encoding of title file contents already in memory.
 TextEncoding DetectTextEncoding(std::string_view bytes);
 
-// What uchardet makes of `sample`: ISO-8859-2, Windows-1251 for any Cyrillic code page, and
-// Windows-1250 for any other answer.
+// What uchardet makes of `sample`: ISO-8859-2, Windows-1251 for any Cyrillic code page,
+// Windows-1252 for Windows-1252, ISO-8859-1 and ISO-8859-15, and Windows-1250 for any other
+// answer.
 TextEncoding GuessSingleByteEncoding(std::string_view sample);
 
 }  // namespace marvek

@@ -316,7 +316,7 @@ void RecordBuilder::Append(std::int64_t start, std::int64_t end, std::string_vie
     if (clock_.previousEnd() > start) notes |= RecordSource::kWaited;
     if (placement.duration < end - start) notes |= RecordSource::kShortened;
   }
-  text = transcoder_.Transcode(text);
+  text = displayLetters_.Write(transcoder_.Transcode(text));
   // Records of at most 65535 frames each; a long title repeats its text.
   std::int64_t copies = (placement.duration + kLargestFrameCount - 1) / kLargestFrameCount;
   if (copies > 1) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/display_letters.h"
 #include "convert/frame_rate.h"
 #include "convert/image_writer.h"
 #include "convert/line_problems.h"
@@ -61,6 +62,8 @@ class RecordBuilder {
   void Finish() { writer_.Finish(); }
   // Whether Cyrillic letters were written in Latin letters.
   bool wroteCyrillic() const { return transcoder_.wroteCyrillic(); }
+  // Whether a character the display cannot show was written otherwise.
+  bool simplifiedLetters() const { return displayLetters_.changedAny(); }
   // The rate of a frame-rate line as the first title.
   const std::optional<FrameRate>& fileFrameRate() const { return fileFrameRate_; }
 
@@ -102,6 +105,7 @@ class RecordBuilder {
   CharMode mode_;
   TextEncoding encoding_;
   Windows1250Transcoder transcoder_;
+  DisplayLetters displayLetters_;
   ImageWriter writer_;
   DisplayClock clock_;
   Rules rules_;

@@ -78,6 +78,15 @@ constexpr char32_t kWindows1251UpperHalf[128] = {
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,  // F8
 };
 
+// Windows-1252, bytes 0x80 to 0x9F; from 0xA0 on it agrees with Unicode. Zero marks the five
+// bytes that stand for nothing.
+constexpr char32_t kWindows1252Controls[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,       // 88
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,  // 98
+};
+
 }  // namespace
 
 char32_t DecodeUtf8(const unsigned char*& p, const unsigned char* end) {
@@ -249,6 +258,10 @@ char32_t Iso8859_2ToUnicode(unsigned char byte) {
 
 char32_t Windows1251ToUnicode(unsigned char byte) {
   return byte < 0x80 ? char32_t{byte} : kWindows1251UpperHalf[byte - 0x80];
+}
+
+char32_t Windows1252ToUnicode(unsigned char byte) {
+  return byte < 0x80 || byte >= 0xA0 ? char32_t{byte} : kWindows1252Controls[byte - 0x80];
 }
 
 }  // namespace marvek

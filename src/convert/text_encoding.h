@@ -17,6 +17,7 @@ enum class TextEncoding {
   Utf16BigEndian,     //
   Iso8859_2,          // one byte a letter, the Latin letters of Windows-1250 at other places
   Windows1251,        // one byte a letter, Cyrillic
+  Windows1252,        // one byte a letter, Western European (French, German, Spanish, Italian)
 };
 
 inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
@@ -85,8 +86,10 @@ char32_t Windows1250ToUnicode(unsigned char byte);
 // The Windows-1250 byte of a character from U+0080 on, or 0 when Windows-1250 lacks it.
 unsigned char UnicodeToWindows1250(char32_t c);
 
-// The Unicode character of a byte in ISO-8859-2 or Windows-1251; 0 where nothing is assigned.
+// The Unicode character of a byte in ISO-8859-2, Windows-1251 or Windows-1252; 0 where nothing
+// is assigned.
 char32_t Iso8859_2ToUnicode(unsigned char byte);
 char32_t Windows1251ToUnicode(unsigned char byte);
+char32_t Windows1252ToUnicode(unsigned char byte);
 
 }  // namespace marvek

@@ -118,6 +118,7 @@ void ConvertLines(LineReader& reader, std::size_t length, std::size_t consumed, 
   builder.Finish();
   FinishTiming(timing, result.timing);
   result.cyrillicInLatin = builder.wroteCyrillic();
+  result.lettersSimplified = builder.simplifiedLetters();
   result.fileFrameRate = builder.fileFrameRate();
   if (options.repair || options.collectProblems) result.repairs = log.report;
   result.problems = std::move(log.problems);

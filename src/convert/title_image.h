@@ -40,7 +40,9 @@ struct ConversionResult {
   ByteString image;  // the unfilled image when Converted, empty otherwise
   TextEncoding encoding = TextEncoding::Windows1250;  // how the file was read
   bool cyrillicInLatin = false;  // Cyrillic letters were written in Latin letters
-  std::size_t lineNumber = 0;    // the refused line, counted from 1, when Incorrect
+  // Characters the display cannot show were written as it can show them (é e, „ ", € ?).
+  bool lettersSimplified = false;
+  std::size_t lineNumber = 0;  // the refused line, counted from 1, when Incorrect
   LineFault fault = LineFault::None;
   // Incorrect: why the line is refused, without its number ("start frame "1a" is not a number").
   // Unreadable: the system's reason.

@@ -61,10 +61,13 @@ std::string_view Windows1250Transcoder::Transcode(std::string_view text) {
     return out_;
   }
   characters_.clear();
-  if (encoding_ == TextEncoding::Windows1251) {
+  if (encoding_ == TextEncoding::Windows1251 || encoding_ == TextEncoding::Windows1252) {
+    const auto toUnicode =
+        encoding_ == TextEncoding::Windows1251 ? Windows1251ToUnicode : Windows1252ToUnicode;
     for (const char c : text) {
-      const char32_t u = Windows1251ToUnicode(static_cast<unsigned char>(c));
-      characters_.push_back(u == 0 && c != 0 ? kMalformedUtf8 : u);  // 0x98 stands for nothing
+      const char32_t u = toUnicode(static_cast<unsigned char>(c));
+      // A byte that stands for nothing (0x98 in Windows-1251, five in Windows-1252) becomes "?".
+      characters_.push_back(u == 0 && c != 0 ? kMalformedUtf8 : u);
     }
   } else {
     auto p = reinterpret_cast<const unsigned char*>(text.data());

@@ -20,6 +20,8 @@ std::string ReadingLine(TextEncoding encoding) {
       return status::kReadAsIso8859_2;
     case TextEncoding::Windows1251:
       return status::kReadAsWindows1251;
+    case TextEncoding::Windows1252:
+      return status::kReadAsWindows1252;
     case TextEncoding::Windows1250:
       break;
   }
@@ -104,6 +106,7 @@ TitlesView ViewTitles(const std::string& path, CharMode mode, const ConversionCh
   }
   view.reading.push_back(ReadingLine(result.encoding));
   if (result.cyrillicInLatin) view.reading.push_back(status::kCyrillicInLatin);
+  if (result.lettersSimplified) view.reading.push_back(status::kLettersSimplified);
   view.adjustments = AdjustmentLines(choices);
 
   view.image = std::move(result.image);

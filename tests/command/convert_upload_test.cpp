@@ -233,6 +233,29 @@ TEST(ConvertUpload, AFileInAnotherEncodingIsNamedAndSentInWindows1250) {
   EXPECT_EQ(run.display.Image(), ExpectedImage(latin, CharMode::DeviceCodes));
 }
 
+TEST(ConvertUpload, AWesternFileIsNamedAndItsLettersAreSentAsTheDisplayShowsThem) {
+  Station run;
+  // French in Windows-1252, and what the display shows of it.
+  std::string french, shown;
+  for (int i = 1; i <= 10; ++i) {
+    const std::string frames =
+        "{" + std::to_string(i * 100) + "}{" + std::to_string(i * 100 + 50) + "}";
+    french += frames +
+              "C\x92"
+              "est \xE0 toi de d\xE9"
+              "cider, mon fr\xE8re.\r\n";  // C’est à toi de décider, mon frère.
+    shown += frames + "C'est a toi de decider, mon frere.\r\n";
+  }
+  const std::string file = run.dir.Write("film.sub", french);
+  run.Press(file);
+  EXPECT_EQ(run.panel.StatusesAndBeeps(),
+            (Strings{"Converting " + file, "<beep>", "File successfull converted.",
+                     "Title file read as Windows-1252.",
+                     "Letters and signs the display cannot show written as plain ones.",
+                     "Uploading...", "<beep>", "File successfull uploaded.", "Finised."}));
+  EXPECT_EQ(run.display.Image(), ExpectedImage(shown, CharMode::DeviceCodes));
+}
+
 TEST(ConvertUpload, RepairSaysWhatItLeftOutAndMendedAfterTheEncoding) {
   TempDir dir;
   const std::string file = dir.Write("film.sub",

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <utility>
+
 namespace marvek {
 namespace {
 
-// The system's own converter, as an independent check of our table.
-std::string IconvWindows1250ToUtf8(unsigned char byte) {
-  iconv_t cd = iconv_open("UTF-8", "CP1250");
+// The system's own converter, as an independent check of our tables.
+std::string IconvToUtf8(unsigned char byte, const char* codePage) {
+  iconv_t cd = iconv_open("UTF-8", codePage);
   if (cd == reinterpret_cast<iconv_t>(-1)) return "<no iconv>";
   char in[1] = {static_cast<char>(byte)};
   char out[8] = {};
@@ -36,12 +38,15 @@ std::string Utf8Of(char32_t c) {
   return s;
 }
 
-TEST(Windows1250, OurTableAgreesWithTheSystemConverterOnEveryByte) {
-  for (int b = 0; b < 256; ++b) {
-    SCOPED_TRACE(b);
-    const char32_t c = Windows1250ToUnicode(static_cast<unsigned char>(b));
-    const std::string ours = (c == 0 && b != 0) ? "<none>" : Utf8Of(c);
-    EXPECT_EQ(ours, IconvWindows1250ToUtf8(static_cast<unsigned char>(b)));
+TEST(Windows1250, OurTablesAgreeWithTheSystemConverterOnEveryByte) {
+  for (const auto& [toUnicode, codePage] :
+       {std::pair{&Windows1250ToUnicode, "CP1250"}, std::pair{&Windows1252ToUnicode, "CP1252"}}) {
+    for (int b = 0; b < 256; ++b) {
+      SCOPED_TRACE(std::string(codePage) + " byte " + std::to_string(b));
+      const char32_t c = toUnicode(static_cast<unsigned char>(b));
+      const std::string ours = (c == 0 && b != 0) ? "<none>" : Utf8Of(c);
+      EXPECT_EQ(ours, IconvToUtf8(static_cast<unsigned char>(b), codePage));
+    }
   }
 }
 

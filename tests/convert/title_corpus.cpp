@@ -87,6 +87,115 @@ const std::vector<std::string_view> kSlovene = {
     "Ženska je kupila šopek rož.",
 };
 
+// French, German, Spanish and Italian, each sentence with its twin: what the display shows of
+// it, in ASCII. Letters the display lacks keep their base letters; ¿ and ¡, which Windows-1250
+// lacks, are sent as "?".
+const std::vector<std::string_view> kFrench = {
+    "Bonjour, comment ça va aujourd’hui ?",    "Où est la clé de la voiture ?",
+    "Je ne sais pas, il était là hier soir.",  "C’est à toi de décider, mon frère.",
+    "Elle a dû partir très tôt ce matin.",     "« Attends-moi », m’a-t-il dit.",
+    "Mon cœur bat pour toi, ma sœur le sait.", "Quelle idée… Tu es sûr de ça ?",
+    "Noël approche, et il neige déjà.",        "Ça suffit ! Arrête de crier.",
+    "Nous irons à la fête du château.",        "Il faut être naïf pour y croire.",
+    "L’hôtel est fermé jusqu’à août.",         "Ce n’est pas grave – on recommence.",
+};
+const std::vector<std::string_view> kFrenchShown = {
+    "Bonjour, comment ca va aujourd'hui ?",      "Ou est la cle de la voiture ?",
+    "Je ne sais pas, il etait la hier soir.",    "C'est a toi de decider, mon frere.",
+    "Elle a du partir tres tot ce matin.",       "\" Attends-moi \", m'a-t-il dit.",
+    "Mon coeur bat pour toi, ma soeur le sait.", "Quelle idee... Tu es sur de ca ?",
+    "Noel approche, et il neige deja.",          "Ca suffit ! Arrete de crier.",
+    "Nous irons a la fete du chateau.",          "Il faut etre naif pour y croire.",
+    "L'hotel est ferme jusqu'a aout.",           "Ce n'est pas grave - on recommence.",
+};
+
+const std::vector<std::string_view> kGerman = {
+    "Guten Morgen, wie geht es Ihnen?",
+    "Ich weiß nicht, wo der Schlüssel ist.",
+    "Wir müssen über deinen Vater reden.",
+    "Das Mädchen hat große Angst.",
+    "„Komm schnell“, rief er.",
+    "Öffne die Tür, es ist kalt.",
+    "Es tut mir leid, ich wusste es nicht.",
+    "Schöne Grüße an deine Familie.",
+    "Äpfel und Birnen für alle.",
+    "Hör auf damit, das ist gefährlich!",
+    "Übermorgen fahren wir nach München.",
+    "Wo warst du die ganze Nacht?",
+};
+const std::vector<std::string_view> kGermanShown = {
+    "Guten Morgen, wie geht es Ihnen?",
+    "Ich weiss nicht, wo der Schlussel ist.",
+    "Wir mussen uber deinen Vater reden.",
+    "Das Madchen hat grosse Angst.",
+    "\"Komm schnell\", rief er.",
+    "Offne die Tur, es ist kalt.",
+    "Es tut mir leid, ich wusste es nicht.",
+    "Schone Grusse an deine Familie.",
+    "Apfel und Birnen fur alle.",
+    "Hor auf damit, das ist gefahrlich!",
+    "Ubermorgen fahren wir nach Munchen.",
+    "Wo warst du die ganze Nacht?",
+};
+
+const std::vector<std::string_view> kSpanish = {
+    "Buenos días, ¿cómo está usted?",
+    "Mañana vamos a la montaña.",
+    "¡No lo puedo creer!",
+    "El niño está en la escuela.",
+    "¿Dónde estuviste toda la noche?",
+    "Tenemos que hablar de tu padre.",
+    "Lo siento, no sabía nada.",
+    "Él nunca pidió perdón.",
+    "Cierra la puerta, hace frío.",
+    "Gracias por todo, señora.",
+    "Es el corazón de la ciudad.",
+    "Ya es tarde, vámonos a casa.",
+};
+const std::vector<std::string_view> kSpanishShown = {
+    "Buenos dias, ?como esta usted?",
+    "Manana vamos a la montana.",
+    "?No lo puedo creer!",
+    "El nino esta en la escuela.",
+    "?Donde estuviste toda la noche?",
+    "Tenemos que hablar de tu padre.",
+    "Lo siento, no sabia nada.",
+    "El nunca pidio perdon.",
+    "Cierra la puerta, hace frio.",
+    "Gracias por todo, senora.",
+    "Es el corazon de la ciudad.",
+    "Ya es tarde, vamonos a casa.",
+};
+
+const std::vector<std::string_view> kItalian = {
+    "Buongiorno, come sta?",
+    "Perché non mi hai chiamato?",
+    "Non è colpa mia, te lo giuro.",
+    "Andiamo là, c’è più spazio.",
+    "La città è bellissima di notte.",
+    "Lunedì partirò per Roma.",
+    "Dov’è la chiave della macchina?",
+    "Non posso più aspettare.",
+    "Così è la vita, amico mio.",
+    "È già tardi, torniamo a casa.",
+    "Grazie di tutto, però devo andare.",
+    "Ho comprato un caffè e una brioche.",
+};
+const std::vector<std::string_view> kItalianShown = {
+    "Buongiorno, come sta?",
+    "Perche non mi hai chiamato?",
+    "Non e colpa mia, te lo giuro.",
+    "Andiamo la, c'e piu spazio.",
+    "La citta e bellissima di notte.",
+    "Lunedi partiro per Roma.",
+    "Dov'e la chiave della macchina?",
+    "Non posso piu aspettare.",
+    "Cosi e la vita, amico mio.",
+    "E gia tardi, torniamo a casa.",
+    "Grazie di tutto, pero devo andare.",
+    "Ho comprato un caffe e una brioche.",
+};
+
 // `utf8` in `encoding`, as the system's converter writes it.
 std::string Convert(std::string_view utf8, const char* encoding) {
   iconv_t cd = iconv_open(encoding, "UTF-8");
@@ -142,9 +251,11 @@ struct Written {
 }  // namespace
 
 std::vector<CorpusFile> MakeTitleCorpus(int seeds) {
-  const Written latinEncodings[] = {
-      {TextEncoding::Windows1250, "windows-1250", "CP1250", ""},
-      {TextEncoding::Iso8859_2, "iso-8859-2", "ISO-8859-2", ""},
+  const Written windows1250 = {TextEncoding::Windows1250, "windows-1250", "CP1250", ""};
+  const Written iso8859_2 = {TextEncoding::Iso8859_2, "iso-8859-2", "ISO-8859-2", ""};
+  const Written windows1251 = {TextEncoding::Windows1251, "windows-1251", "CP1251", ""};
+  const Written windows1252 = {TextEncoding::Windows1252, "windows-1252", "CP1252", ""};
+  const Written unicode[] = {
       {TextEncoding::Utf8, "utf-8", nullptr, ""},
       {TextEncoding::Utf8, "utf-8-bom", nullptr, kUtf8ByteOrderMark},
       {TextEncoding::Utf16LittleEndian, "utf-16le", "UTF-16LE", kUtf16LittleEndianByteOrderMark},
@@ -153,36 +264,46 @@ std::vector<CorpusFile> MakeTitleCorpus(int seeds) {
   struct Language {
     const char* name;
     const std::vector<std::string_view>* sentences;
-    const std::vector<std::string_view>* latin;  // the twin's sentences when these are Cyrillic
+    // The twin's sentences where the display gets other letters: Serbian Latin for Cyrillic,
+    // ASCII for the Western languages. Null: the language is written in Windows-1250 too.
+    const std::vector<std::string_view>* twin;
+    const Written* codePage;  // its one-byte code page besides Windows-1250
+    TextEncoding readAs;      // what a file in that code page is read as
   };
   const Language languages[] = {
-      {"croatian", &kCroatian, nullptr},
-      {"serbian-latin", &kSerbianLatin, nullptr},
-      {"serbian-cyrillic", &kSerbianCyrillic, &kSerbianLatin},
-      {"bosnian", &kBosnian, nullptr},
-      {"slovene", &kSlovene, nullptr},
+      {"croatian", &kCroatian, nullptr, &iso8859_2, TextEncoding::Iso8859_2},
+      {"serbian-latin", &kSerbianLatin, nullptr, &iso8859_2, TextEncoding::Iso8859_2},
+      {"serbian-cyrillic", &kSerbianCyrillic, &kSerbianLatin, &windows1251,
+       TextEncoding::Windows1251},
+      {"bosnian", &kBosnian, nullptr, &iso8859_2, TextEncoding::Iso8859_2},
+      {"slovene", &kSlovene, nullptr, &iso8859_2, TextEncoding::Iso8859_2},
+      {"french", &kFrench, &kFrenchShown, &windows1252, TextEncoding::Windows1252},
+      // ä ö ü ß „ “ are the same bytes in Windows-1250, which therefore reads such a file right.
+      {"german", &kGerman, &kGermanShown, &windows1252, TextEncoding::Windows1250},
+      {"spanish", &kSpanish, &kSpanishShown, &windows1252, TextEncoding::Windows1252},
+      {"italian", &kItalian, &kItalianShown, &windows1252, TextEncoding::Windows1252},
   };
   std::vector<CorpusFile> corpus;
   for (const Language& language : languages) {
+    std::vector<const Written*> encodings = {language.codePage};
+    if (!language.twin) encodings.push_back(&windows1250);
+    for (const Written& written : unicode) encodings.push_back(&written);
     for (int seed = 1; seed <= seeds; ++seed) {
-      std::string latin;
+      std::string shown;
       const std::string utf8 = Titles(*language.sentences, static_cast<std::uint32_t>(seed),
-                                      language.latin, language.latin ? &latin : nullptr);
-      const std::string twin = Convert(language.latin ? latin : utf8, "CP1250");
-      for (const Written& written : latinEncodings) {
-        Written as = written;
-        if (language.latin && as.encoding == TextEncoding::Windows1250) {
-          as = {TextEncoding::Windows1251, "windows-1251", "CP1251", ""};
-        } else if (language.latin && as.encoding == TextEncoding::Iso8859_2) {
-          continue;  // ISO-8859-2 has no Cyrillic
-        }
+                                      language.twin, language.twin ? &shown : nullptr);
+      const std::string twin = Convert(language.twin ? shown : utf8, "CP1250");
+      for (const Written* as : encodings) {
         CorpusFile file;
         file.name =
-            std::string(language.name) + "-" + std::to_string(seed) + "." + as.suffix + ".sub";
-        file.encoding = as.encoding;
+            std::string(language.name) + "-" + std::to_string(seed) + "." + as->suffix + ".sub";
+        file.encoding = as->encoding;
+        file.readAs = as == language.codePage ? language.readAs : as->encoding;
         file.bytes =
-            std::string(as.byteOrderMark) + (as.iconvName ? Convert(utf8, as.iconvName) : utf8);
+            std::string(as->byteOrderMark) + (as->iconvName ? Convert(utf8, as->iconvName) : utf8);
         file.twin = twin;
+        file.cyrillic = language.codePage == &windows1251;
+        file.simplified = language.codePage == &windows1252;
         corpus.push_back(std::move(file));
       }
     }

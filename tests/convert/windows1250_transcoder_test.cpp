@@ -56,6 +56,15 @@ TEST(Windows1250Transcoding, SingleByteEncodingsAreReadByTheirOwnTable) {
             "Ljubav \x84"
             "citat\x93 \x96?");
   EXPECT_TRUE(cyrillic.wroteCyrillic());
+  Windows1250Transcoder western(TextEncoding::Windows1252);
+  // C’est à l’hôtel, cœur Ÿ ƒ ñ Š ž €, a sign and a byte that stand for nothing: ’ ô Š ž € are
+  // Windows-1250 bytes as well, the other letters take their base letters.
+  EXPECT_EQ(western.Transcode("C\x92"
+                              "est \xE0 l\x92h\xF4tel, c\x9C"
+                              "ur \x9F \x83 \xF1 \x8A \x9E \x80 \x88\x81"),
+            "C\x92"
+            "est a l\x92h\xF4tel, coeur Y f n \x8A \x9E \x80 ??");
+  EXPECT_FALSE(western.wroteCyrillic());
   // Plain ASCII comes back as the same bytes, not a copy.
   const std::string_view plain = "{y:i}Hello";
   EXPECT_EQ(cyrillic.Transcode(plain).data(), plain.data());

@@ -9,8 +9,8 @@
 
 #include "convert/text_encoding.h"
 #include "convert/title_image.h"
-#include "fault_station.h"
 #include "display/image_decoder.h"
+#include "fault_station.h"
 #include "upload/block_upload.h"
 #include "upload/serial_link.h"
 
@@ -28,13 +28,12 @@ struct Title {
   std::string text;         // UTF-8, without the formatting code
 };
 
-// Letters of Windows-1250, the ten the modes treat among them. Letters whose Windows-1250 byte
-// is also one of the display's own codes (í é â ...) are left out: the display would show them
-// as its own letters.
+// Letters of Windows-1250, the ten the modes treat among them, and others that the display
+// lacks, among them some whose Windows-1250 byte is one of the display's own codes (é í).
 const char* const kWords[] = {
-    "Čaša",  "ćevapčići", "Đurđevdan", "žuto", "Šibenik", "gospođa", "ŽELJKO", "Ćiro",
-    "Grüß",  "álom",      "łódź",      "kůň",  "Ő",       "ťava",    "ŠUMA",   "đak",
-    "Dobro", "jutro",     "kaže",      "on",   "a",       "?",       "…",      "€",
+    "Čaša", "ćevapčići", "Đurđevdan", "žuto", "Šibenik", "gospođa", "ŽELJKO", "Ćiro",  "Grüß",
+    "álom", "łódź",      "kůň",       "Ő",    "ťava",    "ŠUMA",    "đak",    "Dobro", "jutro",
+    "kaže", "on",        "a",         "?",    "…",       "€",       "rész",   "híd",
 };
 
 // About four hundred titles of one to eight words: some two lines long, some overlapping the one
@@ -82,19 +81,27 @@ std::string TitleFile(const std::vector<Title>& titles, bool utf8, bool byteOrde
   return file;
 }
 
-// What the display shows of `text` in `mode`: in plain letters č ć š ž đ and their capitals are
-// spelled out, everything else is shown as written.
+// Replaces every `letter.first` in `text` by `letter.second`.
+void Spell(std::string& text, const std::pair<const char*, const char*>& letter) {
+  for (std::size_t at; (at = text.find(letter.first)) != std::string::npos;) {
+    text.replace(at, std::string_view(letter.first).size(), letter.second);
+  }
+}
+
+// What the display shows of `text` in `mode`: the letters it lacks as their base letters, … as
+// ... and € as ?; in plain letters č ć š ž đ and their capitals spelled out as well.
 std::string Shown(std::string text, CharMode mode) {
+  const std::pair<const char*, const char*> lacking[] = {
+      {"ü", "u"}, {"ß", "ss"}, {"á", "a"}, {"ł", "l"}, {"ó", "o"}, {"ź", "z"},   {"ů", "u"},
+      {"ň", "n"}, {"Ő", "O"},  {"ť", "t"}, {"é", "e"}, {"í", "i"}, {"…", "..."}, {"€", "?"},
+  };
+  for (const auto& letter : lacking) Spell(text, letter);
   if (mode == CharMode::DeviceCodes) return text;
   const std::pair<const char*, const char*> plain[] = {
       {"Č", "C"}, {"č", "c"},  {"Ć", "C"},  {"ć", "c"}, {"Ž", "Z"},
       {"ž", "z"}, {"Đ", "Dj"}, {"đ", "dj"}, {"Š", "S"}, {"š", "s"},
   };
-  for (const auto& [letter, spelled] : plain) {
-    for (std::size_t at; (at = text.find(letter)) != std::string::npos;) {
-      text.replace(at, std::string_view(letter).size(), spelled);
-    }
-  }
+  for (const auto& letter : plain) Spell(text, letter);
   return text;
 }
 
@@ -156,8 +163,9 @@ TEST(UploadFaults, ADisplayPulledOutMidUploadStopsItAtThatFrameAndFreesThePort) 
   RecordingPanel panel;
   station.Press(file, CharMode::DeviceCodes, panel);
   EXPECT_EQ(panel.StatusesAndBeeps(),
-            (Strings{"Converting " + file, "<beep>", "File successfull converted.", "Uploading...",
-                     "Serial port error: the device is gone (Input/output error)",
+            (Strings{"Converting " + file, "<beep>", "File successfull converted.",
+                     "Letters and signs the display cannot show written as plain ones.",
+                     "Uploading...", "Serial port error: the device is gone (Input/output error)",
                      "Upload aborted !", "<beep>"}));
   RecordingPanel quiet;
   const ByteString image = ConvertTitleBytes(contents, CharMode::DeviceCodes, quiet).image;

@@ -1,5 +1,6 @@
 // libFuzzer harness. Any bytes taken as a Windows-1250 title file, written out in the other
-// encodings read here, convert to the image of the original.
+// encodings read here, convert to the image of the original; taken as a Windows-1252 file, to
+// the image of their characters in UTF-8.
 #include <cstdint>
 
 #include "fuzz/title_properties.h"

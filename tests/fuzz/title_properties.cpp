@@ -130,6 +130,43 @@ bool IsUtf8Text(std::string_view s) {
   return multiByte;
 }
 
+// What the display gets for the characters it cannot show, each listed after its spelling.
+const std::pair<std::string_view, std::string_view> kDisplaySpellings[] = {
+    {"a", "áâăäą"}, {"A", "ÁÂĂÄĄ"}, {"c", "ç"},    {"C", "Ç"},      {"d", "ď"},    {"D", "Ď"},
+    {"e", "éęëě"},  {"E", "ÉĘËĚ"},  {"i", "íî"},   {"I", "ÍÎ"},     {"l", "ĺľł"},  {"L", "ĹĽŁ"},
+    {"n", "ńň"},    {"N", "ŃŇ"},    {"o", "óôőö"}, {"O", "ÓÔŐÖ"},   {"r", "ŕř"},   {"R", "ŔŘ"},
+    {"s", "śş"},    {"S", "ŚŞ"},    {"t", "ťţ"},   {"T", "ŤŢ"},     {"u", "úůűü"}, {"U", "ÚŮŰÜ"},
+    {"y", "ý"},     {"Y", "Ý"},     {"z", "źż"},   {"Z", "ŹŻ"},     {"ss", "ß"},   {"\"", "„“”«»"},
+    {"'", "‘’‚‹›"}, {"...", "…"},   {"-", "–—"},   {" ", "\u00A0"},
+};
+
+// Windows-1250 text as the display gets it: ASCII and the ten letters as they are, the
+// characters above by their spelling, anything else "?".
+ByteString ReferenceDisplayLetters(std::string_view text) {
+  ByteString out;
+  for (const char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    bool tenLetters = false;
+    for (const Letter& l : kLetters) tenLetters |= l.windows1250 == c;
+    if (b < 0x80 || tenLetters) {
+      out += c;
+      continue;
+    }
+    const char32_t u = Windows1250ToUnicode(b);
+    std::string_view spelling = "?";
+    for (const auto& [spelled, characters] : kDisplaySpellings) {
+      for (std::size_t at = 0; at < characters.size();) {
+        char32_t listed = 0;
+        const std::size_t length = WellFormedAt(characters, at, listed);
+        if (u != 0 && listed == u) spelling = spelled;
+        at += length;
+      }
+    }
+    out += spelling;
+  }
+  return out;
+}
+
 // The characters of a single-byte code page, from the system's converter: 0 where none.
 std::vector<char32_t> SystemCodePage(const char* name) {
   std::vector<char32_t> table(256, 0);
@@ -154,9 +191,13 @@ std::vector<char32_t> SystemCodePage(const char* name) {
 std::u32string ReferenceDecode(std::string_view s, TextEncoding encoding) {
   static const std::vector<char32_t> iso8859_2 = SystemCodePage("ISO-8859-2");
   static const std::vector<char32_t> windows1251 = SystemCodePage("CP1251");
+  static const std::vector<char32_t> windows1252 = SystemCodePage("CP1252");
   std::u32string out;
-  if (encoding == TextEncoding::Iso8859_2 || encoding == TextEncoding::Windows1251) {
-    const auto& table = encoding == TextEncoding::Iso8859_2 ? iso8859_2 : windows1251;
+  if (encoding == TextEncoding::Iso8859_2 || encoding == TextEncoding::Windows1251 ||
+      encoding == TextEncoding::Windows1252) {
+    const auto& table = encoding == TextEncoding::Iso8859_2     ? iso8859_2
+                        : encoding == TextEncoding::Windows1251 ? windows1251
+                                                                : windows1252;
     for (const char c : s) {
       const char32_t u = table[static_cast<unsigned char>(c)];
       out += (u == 0 && c != 0) ? kMalformedUtf8 : u;
@@ -365,7 +406,8 @@ struct Expected {
   std::vector<double> progress;
   std::optional<std::pair<std::int64_t, std::int64_t>> rate;  // of a frame-rate line
   std::vector<ExpectedProblem> problems;                      // in the order of the lines
-  bool timed = false;  // the file opens like SubRip or MPL2, whose times need a frame rate
+  bool timed = false;       // the file opens like SubRip or MPL2, whose times need a frame rate
+  bool simplified = false;  // a character the display cannot show was written otherwise
 };
 
 // The UTF-8 of `c`.
@@ -533,9 +575,11 @@ Expected Reference(std::string_view bytes, CharMode mode, TextEncoding singleByt
       if (repairing()) {
         for (char& c : text) c = c == '{' ? '(' : c == '}' ? ')' : c;
       }
-      const ByteString written = e.encoding == TextEncoding::Windows1250
-                                     ? ByteString(text)
-                                     : ReferenceWrite(ReferenceDecode(text, textEncoding));
+      const ByteString inWindows1250 = e.encoding == TextEncoding::Windows1250
+                                           ? ByteString(text)
+                                           : ReferenceWrite(ReferenceDecode(text, textEncoding));
+      const ByteString written = ReferenceDisplayLetters(inWindows1250);
+      e.simplified |= written != inWindows1250;
       const std::int64_t shownFrom = start > previousEnd ? start : previousEnd;
       std::int64_t duration = end > shownFrom ? end - shownFrom : 0;
       std::int64_t copies = (duration + 65534) / 65535;
@@ -631,12 +675,16 @@ Expected Reference(std::string_view bytes, CharMode mode, TextEncoding singleByt
 // The guards around the guess among the single-byte encodings, which hold whatever it guessed.
 void CheckSingleByteChoice(std::string_view bytes, TextEncoding chosen, Verdict& v) {
   if (!v.Expect(chosen == TextEncoding::Windows1250 || chosen == TextEncoding::Iso8859_2 ||
-                    chosen == TextEncoding::Windows1251,
+                    chosen == TextEncoding::Windows1251 || chosen == TextEncoding::Windows1252,
                 "a file with no mark and no UTF-8 was read in another encoding")) {
     return;
   }
   static const std::vector<char32_t> iso8859_2 = SystemCodePage("ISO-8859-2");
   static const std::vector<char32_t> windows1251 = SystemCodePage("CP1251");
+  static const std::vector<char32_t> windows1252 = SystemCodePage("CP1252");
+  const auto& table = chosen == TextEncoding::Iso8859_2     ? iso8859_2
+                      : chosen == TextEncoding::Windows1251 ? windows1251
+                                                            : windows1252;
   std::size_t high = 0;
   bool controls = false;
   bool sameLetters = true;
@@ -646,8 +694,7 @@ void CheckSingleByteChoice(std::string_view bytes, TextEncoding chosen, Verdict&
     ++high;
     controls |= b < 0xA0;
     const char32_t in1250 = Windows1250ToUnicode(b);
-    const char32_t inChosen = chosen == TextEncoding::Iso8859_2 ? iso8859_2[b] : windows1251[b];
-    sameLetters &= in1250 != 0 && in1250 == inChosen;
+    sameLetters &= in1250 != 0 && in1250 == table[b];
   }
   if (chosen == TextEncoding::Windows1250) return;
   v.Expect(high >= 16, "a file with few bytes above 0x7F was not read as Windows-1250");
@@ -767,6 +814,8 @@ void CheckAgainstReference(const Run& run, const Expected& e, Reading reading, V
   if (!v.Expect(r.outcome == ConversionOutcome::Converted, "good lines were refused")) return;
   v.Expect(r.lineNumber == 0 && r.fault == LineFault::None && r.reason.empty(),
            "a converted file names a fault");
+  v.Expect(r.lettersSimplified == e.simplified,
+           "the letters the display lacks are reported otherwise than the reference");
 
   ByteString filled = r.image;
   PadTitleImage(filled);
@@ -815,6 +864,33 @@ void CheckLineReader(std::string_view bytes, int fd, std::size_t block, Verdict&
   }
   v.Expect(reader.error() == 0, "reading the file failed");
   v.Expect(count == expected.size(), "the reader gave too few lines");
+}
+
+// `bytes` taken as a Windows-1252 file convert to the image of the same characters in UTF-8, and
+// so they do where the guess takes them for Windows-1252.
+void CheckWindows1252(std::string_view bytes, CharMode mode, Verdict& v) {
+  static const std::vector<char32_t> windows1252 = SystemCodePage("CP1252");
+  std::string utf8;
+  for (const char c : bytes) {
+    const char32_t u = windows1252[static_cast<unsigned char>(c)];
+    if (u == 0 && c != 0) return;  // a byte that stands for nothing in Windows-1252
+    utf8 += Utf8Of(u);
+  }
+  ProgressPanel panel;
+  const ConversionResult want =
+      ConvertTitleBytes(utf8, mode, panel, {.encoding = TextEncoding::Utf8});
+  const auto same = [&](const ConversionResult& got, const std::string& in) {
+    v.Expect(got.outcome == want.outcome, "the outcome differs" + in);
+    v.Expect(got.image == want.image, "the image differs" + in);
+    v.Expect(got.lineNumber == want.lineNumber && got.fault == want.fault,
+             "the rejected line differs" + in);
+    v.Expect(got.lettersSimplified == want.lettersSimplified,
+             "the letters the display lacks are reported otherwise" + in);
+  };
+  same(ConvertTitleBytes(bytes, mode, panel, {.encoding = TextEncoding::Windows1252}),
+       " read as Windows-1252");
+  const ConversionResult guessed = ConvertTitleBytes(bytes, mode, panel);
+  if (guessed.encoding == TextEncoding::Windows1252) same(guessed, " guessed as Windows-1252");
 }
 
 }  // namespace
@@ -1022,16 +1098,20 @@ std::string CheckEncodingsKeepImage(std::string_view original) {
     v.Expect(got.image == want.image, "the image differs" + in);
     v.Expect(got.lineNumber == want.lineNumber && got.fault == want.fault,
              "the rejected line differs" + in);
+    v.Expect(got.lettersSimplified == want.lettersSimplified,
+             "the letters the display lacks are reported otherwise" + in);
   };
 
   static const std::vector<char32_t> iso8859_2 = SystemCodePage("ISO-8859-2");
-  static const auto toIso8859_2 = [] {
-    std::vector<int> reverse(0x10000, -1);
+  // A character's byte in a code page, -1 where it has none.
+  const auto reverse = [](const std::vector<char32_t>& codePage) {
+    std::vector<int> bytes(0x10000, -1);
     for (int b = 0; b < 256; ++b) {
-      if (iso8859_2[b] != 0 || b == 0) reverse[iso8859_2[b]] = b;
+      if (codePage[b] != 0 || b == 0) bytes[codePage[b]] = b;
     }
-    return reverse;
-  }();
+    return bytes;
+  };
+  static const std::vector<int> toIso8859_2 = reverse(iso8859_2);
   std::string utf8;
   std::string utf16le(kUtf16LittleEndianByteOrderMark);
   std::string utf16be(kUtf16BigEndianByteOrderMark);
@@ -1052,7 +1132,8 @@ std::string CheckEncodingsKeepImage(std::string_view original) {
     isoHolds &= inIso >= 0;
     if (inIso >= 0) iso += static_cast<char>(inIso);
   }
-  if (!unicode) return {};
+  CheckWindows1252(original, mode, v);
+  if (!unicode) return v.Take("encodings");
   same(ConvertTitleBytes(utf8, mode, panel), "UTF-8");
   same(ConvertTitleBytes(utf16le, mode, panel), "UTF-16 LE");
   same(ConvertTitleBytes(utf16be, mode, panel), "UTF-16 BE");

@@ -23,7 +23,8 @@ std::string CheckConversion(std::string_view bytes);
 
 // Any bytes taken as a Windows-1250 title file and written out as UTF-8, as UTF-16 in both byte
 // orders, and as ISO-8859-2 (each where it holds every letter of the file) convert to the very
-// image of the original.
+// image of the original. The same bytes taken as a Windows-1252 file convert to the image of
+// their characters written in UTF-8.
 std::string CheckEncodingsKeepImage(std::string_view original);
 
 // For the harnesses: prints a failed property and aborts, so that libFuzzer keeps the input.
