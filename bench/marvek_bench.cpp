@@ -10,6 +10,7 @@
 
 #include "measurements.h"
 #include "report.h"
+#include "upload/block_upload.h"
 #if defined(MARVEK_BENCH_WINDOW)
 #include "window_progress.h"
 #endif
@@ -23,8 +24,6 @@ constexpr std::size_t kProgressLines = 1'000'000;
 constexpr std::size_t kFullUpload = 20'000;
 constexpr std::size_t kFilmTitles = 1'500;  // a feature film
 constexpr int kFilmRuns = 3;
-constexpr double kWireMicroseconds =
-    1562.5;  // 17 bytes out and 1 back at 115200 bit/s, 10 bits each
 constexpr double kMb = 1e6;
 
 struct Options {
@@ -120,9 +119,9 @@ int main(int argc, char** argv) {
                   std::string("beyond the wire; image ") + (upload.intact ? "intact" : "DAMAGED")});
   rows.push_back({"Upload of 20,000 blocks: 99th percentile", upload.p99Us, "us", 0, true,
                   "beyond the wire; the simulator's thread shares the two cores"});
-  rows.push_back({"Upload time over what the line allows",
-                  upload.medianUs / kWireMicroseconds * 100, "%", 7, true,
-                  "median overhead / 1562.5 us of wire time per block"});
+  const double wireUs = marvek::LineSeconds(1, 115200) * 1e6;
+  rows.push_back({"Upload time over what the line allows", upload.medianUs / wireUs * 100, "%", 7,
+                  true, "median overhead / " + Tenths(wireUs) + " us of wire time per block"});
 
   Say(options, "Uploading a feature film over a paced 115200 bit/s line...");
   const std::string film = TitleFileOfLines(options.folder, kFilmTitles);

@@ -184,8 +184,7 @@ FilmUploadFigures MeasureFilmUpload(const std::string& titleFile, long bitsPerSe
   ByteString image = std::move(converted.image);
   PadTitleImage(image);
   figures.blocks = image.size() / kBlockSize;
-  figures.wireMs = static_cast<double>(figures.blocks) * (1 + kBlockSize + 1) * 10 /
-                   static_cast<double>(bitsPerSecond) * 1000;
+  figures.wireMs = LineSeconds(figures.blocks, bitsPerSecond) * 1000;
 
   sim::SimOptions line;
   line.lineSpeed = bitsPerSecond;

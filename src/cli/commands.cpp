@@ -88,28 +88,28 @@ int Check(const Request& request, TerminalPanel& panel) {
     return exit_code::kPortUnusable;
   }
   const std::string report = CheckReport(DecodeTitleImage(image), settings.speed);
-  return WriteStandardOutput(report, panel) ? exit_code::kDone : exit_code::kTitleFileUnusable;
+  return WriteStandardOutput(report, panel) ? exit_code::kDone : exit_code::kOutputUnwritable;
 }
 
 int Show(const Request& request, TerminalPanel& panel) {
   ByteString image;
   if (const int code = Convert(request, panel, image); code != exit_code::kDone) return code;
   const std::string titles = TitlesAsTitleFile(DecodeTitleImage(image));
-  return WriteStandardOutput(titles, panel) ? exit_code::kDone : exit_code::kTitleFileUnusable;
+  return WriteStandardOutput(titles, panel) ? exit_code::kDone : exit_code::kOutputUnwritable;
 }
 
 int Output(const Request& request, TerminalPanel& panel) {
   ByteString image;
   if (const int code = Convert(request, panel, image); code != exit_code::kDone) return code;
   if (request.output == "-") {
-    return WriteStandardOutput(image, panel) ? exit_code::kDone : exit_code::kTitleFileUnusable;
+    return WriteStandardOutput(image, panel) ? exit_code::kDone : exit_code::kOutputUnwritable;
   }
   const int fd = ::open(request.output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   int error = fd < 0 ? errno : WriteAll(fd, image);
   if (fd >= 0 && ::close(fd) != 0 && error == 0) error = errno;
   if (error != 0) {
     panel.AddStatus(request.output + " cannot be written: " + SystemReason(error));
-    return exit_code::kTitleFileUnusable;
+    return exit_code::kOutputUnwritable;
   }
   std::string written = "Title image written to ";
   written.append(request.output).append(" (").append(std::to_string(image.size()));
@@ -126,7 +126,7 @@ int ListPorts() {
   for (const SerialPortInfo& port : ports) {
     std::printf("%s\t%s\t%s\n", port.device.c_str(), port.byId.c_str(), port.description.c_str());
   }
-  return std::fflush(stdout) == 0 ? exit_code::kDone : exit_code::kTitleFileUnusable;
+  return std::fflush(stdout) == 0 ? exit_code::kDone : exit_code::kOutputUnwritable;
 }
 
 }  // namespace marvek::cli

@@ -64,8 +64,8 @@ int main(int argc, char** argv) {
   app.add_option("TITLE-FILE", request.titleFile, "the title file")->type_name("");
   app.footer(
       "Exit codes: 0 done, 1 the title file cannot be used, 2 wrong usage, 3 the port or speed\n"
-      "cannot be used or opened, 4 the display did not answer or the line failed, 130\n"
-      "interrupted (143 for SIGTERM).");
+      "cannot be used or opened, 4 the display did not answer or the line failed, 5 the output\n"
+      "(standard output or --output) cannot be written, 130 interrupted (143 for SIGTERM).");
 
   try {
     app.parse(argc, argv);

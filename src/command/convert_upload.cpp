@@ -157,7 +157,7 @@ CommandOutcome RunConvertUpload(const std::string& fileNameIn, CharMode mode,
     outcome = CommandOutcome::TitleFileUnusable;
     if (Convert(fileName, mode, options.conversion, panel, image)) {
       // The fill makes 1 to 16 bytes more.
-      if (options.uploadStarting) options.uploadStarting(image.size() / kImageBlockSize + 1);
+      if (options.uploadStarting) options.uploadStarting(image.size() / kBlockSize + 1);
       outcome = Upload(image, portText, speedText, panel, options.listPorts);
     }
   }

@@ -51,7 +51,7 @@ void ConvertLines(LineReader& reader, std::size_t length, std::size_t consumed, 
   // Records are shorter than their lines unless many đ/Đ expand, so the file's length plus the
   // fill is usually the only allocation.
   RecordBuilder builder(mode, utf16 ? TextEncoding::Utf8 : result.encoding, image,
-                        length + kImageBlockSize);
+                        length + kBlockSize);
   std::string why;
   std::size_t lineNumber = 0;
   const double percentPerByte = 100.0 / static_cast<double>(length);
@@ -233,7 +233,7 @@ std::array<char, 2> EncodeFrameCount(std::uint16_t value) {
 }
 
 void PadTitleImage(ByteString& image) {
-  image.append(kImageBlockSize - image.size() % kImageBlockSize, kFillByte);
+  image.append(kBlockSize - image.size() % kBlockSize, kFillByte);
 }
 
 ConversionResult ConvertTitleBytes(std::string_view bytes, CharMode mode, OperatorPanel& panel,

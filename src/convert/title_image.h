@@ -9,16 +9,16 @@
 
 #include "convert/frame_rate.h"
 #include "convert/text_encoding.h"
+#include "shared/block_size.h"
 #include "shared/operator_panel.h"
 #include "shared/types.h"
 
 namespace marvek {
 
 // The display stores titles as records: gap (2 bytes), duration (2 bytes), the text, and the
-// terminator "{"; the image ends with 1 to 16 bytes of 0xFF that make it whole 16-byte blocks.
+// terminator "{"; the image ends with 1 to 16 bytes of 0xFF that make it whole blocks.
 inline constexpr char kRecordTerminator = '{';
 inline constexpr char kFillByte = '\xFF';
-inline constexpr std::size_t kImageBlockSize = 16;
 inline constexpr std::int64_t kLargestFrameCount = 65535;  // what two header bytes can hold
 inline constexpr std::int64_t kLargestFrameNumber = 2147483647;
 

@@ -21,7 +21,7 @@ UploadResult UploadTitleImage(const ByteString& image, SerialLink& link, Operato
 
   const std::size_t blocks = image.size() / kBlockSize;
   ByteString reply;  // what the display sent since the last acknowledgement
-  char frame[1 + kBlockSize];
+  char frame[kFrameSize];
   frame[0] = kBlockCommand;
   for (std::size_t k = 0; k < blocks; ++k) {
     std::memcpy(frame + 1, image.data() + k * kBlockSize, kBlockSize);
@@ -55,6 +55,12 @@ UploadResult UploadTitleImage(const ByteString& image, SerialLink& link, Operato
 
 UploadOutcome UploadImage(const ByteString& image, SerialLink& link, OperatorPanel& panel) {
   return UploadTitleImage(image, link, panel).outcome;
+}
+
+double LineSeconds(std::size_t blocks, long bitsPerSecond) {
+  constexpr double kBitsPerBlock = (kFrameSize + 1) * 10;  // the frame out, the "R" back
+  if (bitsPerSecond <= 0) return 0;
+  return static_cast<double>(blocks) * kBitsPerBlock / static_cast<double>(bitsPerSecond);
 }
 
 }  // namespace marvek
