@@ -9,7 +9,6 @@
 
 #include "cli/exit_codes.h"
 #include "cli/title_report.h"
-#include "command/convert_upload.h"
 #include "display/image_decoder.h"
 #include "shared/system_reason.h"
 #include "upload/serial_link.h"
@@ -38,11 +37,7 @@ int ExitCodeOf(CommandOutcome outcome) {
 
 // Converts with the command's status lines; the filled image, or the exit code of a failure.
 int Convert(const Request& request, TerminalPanel& panel, ByteString& image) {
-  const CommandOutcome converted =
-      ConvertForCommand(request.titleFile, request.mode, panel, request.conversion, image);
-  if (converted != CommandOutcome::Converted) return ExitCodeOf(converted);
-  PadTitleImage(image);
-  return exit_code::kDone;
+  return ExitCodeOf(ConvertOnly(request.command, panel, image));
 }
 
 // Writes all of `bytes` to `fd`; 0 or the errno of the failure.
@@ -70,21 +65,26 @@ bool WriteStandardOutput(std::string_view bytes, TerminalPanel& panel) {
 
 }  // namespace
 
+MendingHints CommandLineHints() {
+  return {
+      .portNamesNoPort = "--port takes ComN (N from 1 to 9) or a device path such as /dev/ttyUSB0",
+      .subRipNeedsRate = "use --fps RATE",
+  };
+}
+
 int Upload(const Request& request, TerminalPanel& panel) {
-  CommandOptions options;
-  options.conversion = request.conversion;
-  options.uploadStarting = [&panel](std::size_t blocks) { panel.UploadStarting(blocks); };
-  return ExitCodeOf(RunConvertUpload(request.titleFile, request.mode, request.port, request.speed,
-                                     panel, options));
+  CommandRequest command = request.command;
+  command.uploadStarting = [&panel](std::size_t blocks) { panel.UploadStarting(blocks); };
+  return ExitCodeOf(RunCommand(command, panel));
 }
 
 int Check(const Request& request, TerminalPanel& panel) {
   ByteString image;
   if (const int code = Convert(request, panel, image); code != exit_code::kDone) return code;
   // No port is opened, but the choice of port and speed is checked as an upload would use it.
-  const LinkSettings settings = FromOperatorChoice(request.port, request.speed);
+  const LinkSettings settings = FromOperatorChoice(request.command.port, request.command.speed);
   if (!settings.usable()) {
-    panel.AddStatus(settings.problem);
+    panel.AddStatus(UnusableLinkReason(settings, request.command.hints));
     return exit_code::kPortUnusable;
   }
   const std::string report = CheckReport(DecodeTitleImage(image), settings.speed);

@@ -58,9 +58,9 @@ struct ConversionOptions {
   std::optional<TextEncoding> encoding = {};
 };
 
-// The reason given for a SubRip file converted without a frame rate.
-inline constexpr const char* kSubRipNeedsRate =
-    "this is a SubRip file; convert it with marvek-upload --fps RATE";
+// The reason given for a SubRip file converted without a frame rate. How to give one is the
+// face's to say.
+inline constexpr const char* kSubRipNeedsRate = "this is a SubRip file, which needs a frame rate";
 
 // Reads the title file at `path` and builds its records, reporting progress after every line.
 // The file is closed before this returns, whatever the outcome.

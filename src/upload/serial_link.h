@@ -9,7 +9,7 @@
 
 namespace marvek {
 
-// The serial port and line settings chosen in the window.
+// The serial port and line settings the operator chose.
 struct LinkSettings {
   int portNumber = 0;  // the digit of "ComN"; 0 when the text names a device path or nothing usable
   std::string device;  // the device file that will be opened, e.g. "/dev/ttyS0"
@@ -19,6 +19,8 @@ struct LinkSettings {
   std::string problem;
 
   bool usable() const { return problem.empty(); }
+  // The port text names no port at all (rather than a port that may not open).
+  bool namesNoPort() const { return device.empty(); }
 };
 
 // Builds the settings from the texts of the port and speed boxes. "ComN" (any three characters

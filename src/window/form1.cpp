@@ -30,6 +30,12 @@ namespace {
   std::_Exit(0);
 }
 
+// How the window tells the operator to mend what the command can only name.
+const MendingHints kWindowHints{
+    .portNamesNoPort = "choose Com1 or Com2, or type a device path such as /dev/ttyUSB0",
+    .subRipNeedsRate = "the window cannot take one yet",
+};
+
 // Adds `items` to an editable box without choosing one of them: the box keeps showing its text.
 void AddItemsKeepingText(QComboBox* box, const QStringList& items) {
   const QString text = box->currentText();
@@ -132,12 +138,17 @@ void Form1::ProcessEvents() {
 
 void Form1::Command1_Click() {
   // The command works on what was chosen when it started, even if a file is opened meanwhile.
-  const std::string fileName = fileName_;
-  const CharMode mode = c_.Option1->isChecked() ? CharMode::PlainLetters : CharMode::DeviceCodes;
-  const std::string portText = QFile::encodeName(c_.cboPort->currentText()).toStdString();
-  const std::string speedText = c_.cboSpeed->currentText().toStdString();
+  const CommandRequest request{
+      .titleFile = fileName_,
+      .mode = c_.Option1->isChecked() ? CharMode::PlainLetters : CharMode::DeviceCodes,
+      .port = QFile::encodeName(c_.cboPort->currentText()).toStdString(),
+      .speed = c_.cboSpeed->currentText().toStdString(),
+      .pauseBeforeConverting = true,
+      .hints = kWindowHints,
+      .listPorts = listPorts_,
+  };
   commandRunning_ = true;
-  ConvertUpload(fileName, mode, portText, speedText, *this, listPorts_);
+  RunCommand(request, *this);
   commandRunning_ = false;
 }
 

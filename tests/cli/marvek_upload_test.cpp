@@ -112,10 +112,16 @@ TEST(MarvekUpload, EachFailureEndsWithItsOwnExitCodeAndSendsNothing) {
   }
   EXPECT_EQ(bench.display.FrameCount(), 0u);
 
+  // Each says how to mend it in the command line's terms.
+  ProgramRun noPort(kProgram, {"-p", "Com0", good});
+  EXPECT_EQ(noPort.Finish(), 3);
+  EXPECT_EQ(Lines(noPort.err())[2],
+            "Port \"Com0\" names no port: --port takes ComN (N from 1 to 9) or a device path such "
+            "as /dev/ttyUSB0");
   ProgramRun subRip(kProgram, {"-p", port, srt});
   subRip.Finish();
   EXPECT_EQ(Lines(subRip.err())[2],
-            "Line 1: this is a SubRip file; convert it with marvek-upload --fps RATE");
+            "Line 1: this is a SubRip file, which needs a frame rate; use --fps RATE");
 }
 
 TEST(MarvekUpload, ASilentDisplayEndsWithExitCode4) {

@@ -108,15 +108,16 @@ TEST(ConvertUpload, NothingIsReadOrSentWithoutAFileOrWithABadOne) {
             (Strings{"Converting " + number, number + " is incorrect for converting.",
                      "Line 2: end frame \"4x\" is not a number", "Converting aborted !"}));
 
-  // The window has no frame rate to offer, so a SubRip file is refused with what it is.
+  // Without a frame rate a SubRip file is refused with what it is and what it lacks; how to give
+  // a rate is the face's to add.
   const std::string subRip =
       run.dir.Write("film.srt", "1\r\n00:00:01,000 --> 00:00:02,000\r\nHi\r\n");
   RecordingPanel badSubRip;
   ConvertUpload(subRip, CharMode::DeviceCodes, run.display.PortPath(), "9600", badSubRip);
-  EXPECT_EQ(badSubRip.StatusesAndBeeps(),
-            (Strings{"Converting " + subRip, subRip + " is incorrect for converting.",
-                     "Line 1: this is a SubRip file; convert it with marvek-upload --fps RATE",
-                     "Converting aborted !"}));
+  EXPECT_EQ(
+      badSubRip.StatusesAndBeeps(),
+      (Strings{"Converting " + subRip, subRip + " is incorrect for converting.",
+               "Line 1: this is a SubRip file, which needs a frame rate", "Converting aborted !"}));
 
   const std::string missing = (run.dir.path() / "gone.sub").string();
   RecordingPanel unreadable;
@@ -146,7 +147,7 @@ TEST(ConvertUpload, APortThatCannotBeUsedIsNamedWithItsReasonAndThePortsFound) {
   };
   const auto expect = [&](const std::string& port, const std::string& speed, const Strings& why) {
     RecordingPanel panel;
-    ConvertUpload(file, CharMode::DeviceCodes, port, speed, panel, listPorts);
+    RunCommand({.titleFile = file, .port = port, .speed = speed, .listPorts = listPorts}, panel);
     Strings lines = converted;
     lines.insert(lines.end(), why.begin(), why.end());
     lines.insert(lines.end(), {"Upload aborted !", "<beep>"});
@@ -168,8 +169,11 @@ TEST(ConvertUpload, APortThatCannotBeUsedIsNamedWithItsReasonAndThePortsFound) {
   }
   EXPECT_EQ(listings, 3);
   RecordingPanel none;
-  ConvertUpload(file, CharMode::DeviceCodes, "Com0", "9600", none,
-                [] { return std::vector<SerialPortInfo>{}; });
+  RunCommand({.titleFile = file,
+              .port = "Com0",
+              .speed = "9600",
+              .listPorts = [] { return std::vector<SerialPortInfo>{}; }},
+             none);
   EXPECT_EQ(none.statuses.at(3), "No serial ports found.");
   EXPECT_EQ(run.display.FrameCount(), 0u);
 }
@@ -230,6 +234,23 @@ TEST(ConvertUpload, AFileInAnotherEncodingIsNamedAndSentInWindows1250) {
                "Title file read as Windows-1251.", "Cyrillic letters written in Latin letters.",
                "Uploading...", "<beep>", "File successfull uploaded.", "Finised."}));
   EXPECT_EQ(run.display.Image(), ExpectedImage(latin, CharMode::DeviceCodes));
+}
+
+TEST(ConvertOnly, GivesTheFilledImageWithTheCommandsLinesAndOpensNoPort) {
+  TempDir dir;
+  const std::string file = dir.Write("film.sub", kTitles);
+  RecordingPanel panel;
+  ByteString image;
+  EXPECT_EQ(ConvertOnly({.titleFile = file, .port = "/dev/marvek-no-such-port"}, panel, image),
+            CommandOutcome::Converted);
+  EXPECT_EQ(image, ExpectedImage(kTitles, CharMode::DeviceCodes));
+  EXPECT_EQ(panel.StatusesAndBeeps(),
+            (Strings{"Converting " + file, "<beep>", "File successfull converted."}));
+  ExpectFramedByInputs(panel);
+
+  RecordingPanel none;
+  EXPECT_EQ(ConvertOnly({}, none, image), CommandOutcome::NoFileSelected);
+  EXPECT_EQ(none.statuses, Strings{"File not selected !"});
 }
 
 TEST(PauseProg, WaitsItsTimeWhileServingTheWindow) {

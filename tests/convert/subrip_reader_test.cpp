@@ -141,7 +141,7 @@ TEST(SubRipConversion, IsRefusedWithoutAFrameRate) {
   EXPECT_EQ(r.outcome, ConversionOutcome::Incorrect);
   EXPECT_EQ(r.fault, LineFault::SubRipWithoutRate);
   EXPECT_EQ(r.lineNumber, 1u);
-  EXPECT_EQ(r.reason, "Line 1: this is a SubRip file; convert it with marvek-upload --fps RATE");
+  EXPECT_EQ(r.reason, "Line 1: this is a SubRip file, which needs a frame rate");
   EXPECT_TRUE(panel.progress.empty());
 
   // A number and times with a blank line between them are no SubRip title.

@@ -157,6 +157,24 @@ TEST_F(Form1Command, OpenDuringARunLeavesTheRunWithTheFileItStartedWith) {
   EXPECT_EQ(status.at(3), "Converting aborted !");
 }
 
+TEST_F(Form1Command, SaysInItsOwnWordsHowToMendAPortOrASubRipFile) {
+  const std::string subRip = dir.Write("film.srt", "1\r\n00:00:01,000 --> 00:00:02,000\r\nHi\r\n");
+  Open(QString::fromStdString(subRip));
+  Press();
+  EXPECT_TRUE(Status().contains(
+      "Line 1: this is a SubRip file, which needs a frame rate; the window cannot take one yet"))
+      << Status().join('\n').toStdString();
+
+  Open(QString::fromStdString(dir.Write("titles.txt", kTitles)));
+  Type("cboPort", "Com");
+  Press();
+  EXPECT_TRUE(
+      Status().contains("Port \"Com\" names no port: choose Com1 or Com2, or type a device path "
+                        "such as /dev/ttyUSB0"))
+      << Status().join('\n').toStdString();
+  EXPECT_EQ(Status().back(), "Upload aborted !");
+}
+
 TEST_F(Form1Command, AFileNamedOnTheCommandLineIsChosenByItsBytesAndAMissingOneAllTheSame) {
   // A Windows-1250 name that is not UTF-8, named relative to the current folder.
   const std::string name =
