@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "cli/end_signals.h"
 #include "cli/exit_codes.h"
 #include "cli/title_report.h"
 #include "display/image_decoder.h"
@@ -31,6 +32,8 @@ int ExitCodeOf(CommandOutcome outcome) {
     case CommandOutcome::NoReply:
     case CommandOutcome::LinkFailed:
       return exit_code::kUploadFailed;
+    case CommandOutcome::Cancelled:
+      return ExitCodeFor(PendingEndSignal());
   }
   return exit_code::kUploadFailed;
 }

@@ -1,8 +1,6 @@
 #include "command/convert_upload.h"
 
-#include <algorithm>
 #include <chrono>
-#include <thread>
 
 #include "command/status_messages.h"
 #include "upload/block_upload.h"
@@ -13,8 +11,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr float kPauseBeforeConverting = 0.5f;  // seconds
-// Each turn of the pause sleeps this long after the events, so the pause does not spin.
-constexpr std::chrono::milliseconds kPauseTurn{5};
 
 // `reason`, and the face's `hint` after `joint` when the face gave one.
 std::string WithHint(const std::string& reason, const char* joint, const std::string& hint) {
@@ -46,6 +42,9 @@ CommandOutcome ReportFailedConversion(const CommandRequest& request,
   switch (converted.outcome) {
     case ConversionOutcome::Converted:
       return CommandOutcome::Converted;
+    case ConversionOutcome::Cancelled:
+      panel.AddStatus(status::kConvertingAborted);
+      return CommandOutcome::Cancelled;
     case ConversionOutcome::Unreadable:
       panel.AddStatus(fileName + status::kCannotBeRead + converted.reason);
       break;
@@ -73,6 +72,10 @@ CommandOutcome ConvertTheFile(const CommandRequest& request, OperatorPanel& pane
   }
   panel.AddStatus(status::kConverting + request.titleFile);
   if (request.pauseBeforeConverting) PauseProg(kPauseBeforeConverting, panel);
+  if (panel.StopRequested()) {
+    panel.AddStatus(status::kConvertingAborted);
+    return CommandOutcome::Cancelled;
+  }
   ConversionResult converted =
       ConvertTitleFile(request.titleFile, request.mode, panel, request.conversion);
   if (converted.outcome != ConversionOutcome::Converted) {
@@ -89,12 +92,12 @@ CommandOutcome ConvertTheFile(const CommandRequest& request, OperatorPanel& pane
   return CommandOutcome::Converted;
 }
 
-// The end of a failed upload: why, "Upload aborted !", and a beep.
+// The end of a failed upload: why, "Upload aborted !", and a beep unless the operator stopped it.
 CommandOutcome ReportAbortedUpload(CommandOutcome outcome, const std::string& why,
                                    OperatorPanel& panel) {
   if (!why.empty()) panel.AddStatus(why);
   panel.AddStatus(status::kUploadAborted);
-  panel.Beep();
+  if (outcome != CommandOutcome::Cancelled) panel.Beep();
   return outcome;
 }
 
@@ -124,6 +127,8 @@ CommandOutcome SendImage(const ByteString& image, const CommandRequest& request,
       return CommandOutcome::Uploaded;
     case UploadOutcome::NoReply:
       return ReportAbortedUpload(CommandOutcome::NoReply, status::kNoReply, panel);
+    case UploadOutcome::Cancelled:
+      return ReportAbortedUpload(CommandOutcome::Cancelled, {}, panel);
     case UploadOutcome::LinkFailed:
       break;
   }
@@ -155,10 +160,9 @@ void PauseProg(float PauseTime, OperatorPanel& panel) {
   const Clock::time_point start = Clock::now();
   for (;;) {
     const auto elapsed = Clock::now() - start;
-    if (elapsed >= limit) return;
-    panel.ProcessEvents();
-    const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(limit - elapsed);
-    std::this_thread::sleep_for(std::min<std::chrono::nanoseconds>(kPauseTurn, left));
+    // Written so that a pause of no number (NaN) ends at once rather than never.
+    if (!(elapsed < limit) || panel.StopRequested()) return;
+    panel.WaitHandlingEvents(-1, std::chrono::ceil<std::chrono::milliseconds>(limit - elapsed));
   }
 }
 

@@ -48,6 +48,7 @@ enum class CommandOutcome {
   PortUnusable,       // the port or speed cannot be used, or the port cannot be opened
   NoReply,            // a block went unanswered
   LinkFailed,         // the port failed while sending
+  Cancelled,          // the operator asked to stop (OperatorPanel::StopRequested)
 };
 
 // The Convert/Upload command: converts the title file, opens the port, uploads the image and
@@ -68,7 +69,8 @@ std::string UnusableLinkReason(const LinkSettings& settings, const MendingHints&
 void ConvertUpload(const std::string& fileName, CharMode mode, const std::string& portText,
                    const std::string& speedText, OperatorPanel& panel);
 
-// Waits `PauseTime` seconds of elapsed time, letting the face handle its events all the while.
+// Waits `PauseTime` seconds of elapsed time, letting the face handle its events all the while;
+// returns sooner when the operator asks to stop.
 void PauseProg(float PauseTime, OperatorPanel& panel);
 
 }  // namespace marvek

@@ -80,6 +80,11 @@ void ConvertLines(LineReader& reader, std::size_t length, std::size_t consumed, 
     const double percent =
         consumed >= length ? 100.0 : static_cast<double>(consumed) * percentPerByte;
     panel.SetProgress(static_cast<float>(percent));
+    if (panel.StopRequested()) {
+      result.outcome = ConversionOutcome::Cancelled;
+      ByteString().swap(image);
+      return;
+    }
   }
   if (subRipReader && reader.error() == 0) {
     if (const LineFault fault = subRipReader->Finish(builder, why); fault != LineFault::None) {

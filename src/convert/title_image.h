@@ -22,7 +22,8 @@ inline constexpr char kFillByte = '\xFF';
 inline constexpr std::int64_t kLargestFrameCount = 65535;  // what two header bytes can hold
 inline constexpr std::int64_t kLargestFrameNumber = 2147483647;
 
-enum class ConversionOutcome { Converted, Incorrect, Unreadable };
+// Cancelled: the operator asked to stop (OperatorPanel::StopRequested) before the last line.
+enum class ConversionOutcome { Converted, Incorrect, Unreadable, Cancelled };
 
 // Why a line made the conversion end Incorrect.
 enum class LineFault {

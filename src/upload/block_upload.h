@@ -17,14 +17,12 @@ inline constexpr char kBlockCommand = 'L';
 inline constexpr std::size_t kFrameSize = 1 + kBlockSize;
 inline constexpr char kAcknowledgement = 'R';
 inline constexpr std::chrono::seconds kReplyTimeout{3};
-// How long one turn of the wait for an answer sleeps on the port when nothing has come yet.
-// An answer wakes it at once; the window gets its events handled about 200 times a second.
-inline constexpr std::chrono::milliseconds kReplyPollInterval{5};
 
 enum class UploadOutcome {
   Uploaded,    // every block acknowledged
   NoReply,     // a block was not acknowledged within kReplyTimeout
   LinkFailed,  // the port failed while writing or reading (see the result's reason)
+  Cancelled,   // the operator asked to stop (see OperatorPanel::StopRequested)
 };
 
 struct UploadResult {
@@ -34,8 +32,9 @@ struct UploadResult {
 };
 
 // Sends the image (its length a multiple of kBlockSize, see PadTitleImage) over the open link,
-// reporting progress after every acknowledged block and letting the window handle its events
-// while it waits. Nothing more is sent after a block goes unanswered or the port fails.
+// reporting progress after every acknowledged block. It waits for each answer in the panel's
+// WaitHandlingEvents, so the face handles its events meanwhile. Nothing more is sent after a
+// block goes unanswered, the port fails, or the operator asks to stop.
 UploadResult UploadTitleImage(const ByteString& image, SerialLink& link, OperatorPanel& panel);
 
 // The same, giving the outcome only.

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QFile>
 #include <QLayout>
 #include <QListWidget>
@@ -11,24 +12,19 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSocketNotifier>
+#include <QTimer>
 #include <algorithm>
-#include <cstdlib>
+#include <optional>
+#include <utility>
 
 #include "command/convert_upload.h"
 #include "command/status_messages.h"
-#include "upload/serial_link.h"
 #include "window/about_box.h"
 #include "window/port_box_help.h"
 
 namespace marvek {
 namespace {
-
-// Leaves the program from inside a running command, without unwinding through it: the ports it
-// holds are given back first, so another program can open them straight away.
-[[noreturn]] void EndAtOnce() {
-  ReleaseOpenPorts();
-  std::_Exit(0);
-}
 
 // How the window tells the operator to mend what the command can only name.
 const MendingHints kWindowHints{
@@ -136,6 +132,29 @@ void Form1::ProcessEvents() {
   QCoreApplication::processEvents();
 }
 
+void Form1::WaitHandlingEvents(int descriptor, std::chrono::milliseconds limit) {
+  if (closeRequested_) return;
+  QEventLoop wait;
+  QTimer timeUp;
+  timeUp.setSingleShot(true);
+  timeUp.setTimerType(Qt::PreciseTimer);  // a coarse timer may be late by 5 %
+  connect(&timeUp, &QTimer::timeout, &wait, &QEventLoop::quit);
+  std::optional<QSocketNotifier> port;
+  if (descriptor >= 0) {
+    port.emplace(descriptor, QSocketNotifier::Read);
+    // Once is enough: left on, it would fire again and again inside a dialog's own event loop
+    // (File > Open), where this wait cannot end before the dialog does.
+    connect(&*port, &QSocketNotifier::activated, &wait, [&] {
+      port->setEnabled(false);
+      wait.quit();
+    });
+  }
+  timeUp.start(limit);
+  waiting_ = &wait;
+  wait.exec();
+  waiting_ = nullptr;
+}
+
 void Form1::Command1_Click() {
   // The command works on what was chosen when it started, even if a file is opened meanwhile.
   const CommandRequest request{
@@ -150,6 +169,8 @@ void Form1::Command1_Click() {
   commandRunning_ = true;
   RunCommand(request, *this);
   commandRunning_ = false;
+  // Closed while the command ran: it has stopped and given the port back; now the window goes.
+  if (std::exchange(closeRequested_, false)) close();
 }
 
 void Form1::Otvori_Click() {
@@ -179,7 +200,12 @@ void Form1::O_programu_Click() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-  if (commandRunning_) EndAtOnce();
+  if (commandRunning_) {
+    closeRequested_ = true;
+    if (waiting_ != nullptr) waiting_->quit();
+    event->ignore();
+    return;
+  }
   event->accept();
 }
 

@@ -236,6 +236,57 @@ TEST(ConvertUpload, AFileInAnotherEncodingIsNamedAndSentInWindows1250) {
   EXPECT_EQ(run.display.Image(), ExpectedImage(latin, CharMode::DeviceCodes));
 }
 
+// A panel whose operator asks to stop once the status line `at` stands last, or at the first
+// progress of the conversion when `at` is empty.
+struct StoppingPanel : RecordingPanel {
+  explicit StoppingPanel(std::string line) : at(std::move(line)) {}
+  bool StopRequested() const override { return stop; }
+  void WaitHandlingEvents(int descriptor, std::chrono::milliseconds limit) override {
+    if (!at.empty() && !statuses.empty() && statuses.back() == at) stop = true;
+    RecordingPanel::WaitHandlingEvents(descriptor, limit);
+  }
+  void SetProgress(float percent) override {
+    if (at.empty() && !inputsEnabled) stop = true;
+    RecordingPanel::SetProgress(percent);
+  }
+  std::string at;
+  bool stop = false;
+};
+
+TEST(RunCommand, AStopEndsTheRunThroughItsUsualPathsWhereverItComes) {
+  SimOptions silent;
+  silent.silent = true;
+  Station run(silent);
+  const std::string file = run.dir.Write("film.sub", kTitles);
+  const CommandRequest request{.titleFile = file,
+                               .port = run.display.PortPath(),
+                               .speed = "115200",
+                               .pauseBeforeConverting = true};
+
+  // While the first block waits for its answer: the port is closed, no beep, nothing more sent.
+  StoppingPanel waiting("Uploading...");
+  EXPECT_EQ(RunCommand(request, waiting), CommandOutcome::Cancelled);
+  EXPECT_EQ(waiting.StatusesAndBeeps(),
+            (Strings{"Converting " + file, "<beep>", "File successfull converted.", "Uploading...",
+                     "Upload aborted !"}));
+  ExpectFramedByInputs(waiting);
+  EXPECT_TRUE(run.display.WaitForFrames(1, 5s));
+  EXPECT_EQ(run.display.FrameCount(), 1u);
+  EXPECT_TRUE(SerialLink().Open(FromOperatorChoice(run.display.PortPath(), "9600")));
+
+  // In the pause, and after the first line of the conversion: the file is not sent.
+  StoppingPanel pausing("Converting " + file);
+  EXPECT_EQ(RunCommand(request, pausing), CommandOutcome::Cancelled);
+  EXPECT_EQ(pausing.StatusesAndBeeps(), (Strings{"Converting " + file, "Converting aborted !"}));
+  ExpectFramedByInputs(pausing);
+  StoppingPanel converting("");
+  EXPECT_EQ(RunCommand(request, converting), CommandOutcome::Cancelled);
+  EXPECT_EQ(converting.StatusesAndBeeps(), (Strings{"Converting " + file, "Converting aborted !"}));
+  // The first line's progress, then the bar back at 0.
+  EXPECT_EQ(converting.progress.size(), 2u);
+  EXPECT_EQ(run.display.FrameCount(), 1u);
+}
+
 TEST(ConvertOnly, GivesTheFilledImageWithTheCommandsLinesAndOpensNoPort) {
   TempDir dir;
   const std::string file = dir.Write("film.sub", kTitles);
