@@ -10,11 +10,13 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/terminal_panel.h"
 #include "measurements.h"
 #include "report.h"
+#include "upload/block_upload.h"
 #if defined(MARVEK_BENCH_WINDOW)
 #include "titles_dialog_timing.h"
-#include "window_progress.h"
+#include "window_measurements.h"
 #endif
 
 namespace {
@@ -26,8 +28,6 @@ constexpr std::size_t kProgressLines = 1'000'000;
 constexpr std::size_t kFullUpload = 20'000;
 constexpr std::size_t kFilmTitles = 1'500;  // a feature film
 constexpr int kFilmRuns = 3;
-constexpr double kWireMicroseconds =
-    1562.5;  // 17 bytes out and 1 back at 115200 bit/s, 10 bits each
 constexpr double kMb = 1e6;
 
 struct Options {
@@ -145,9 +145,17 @@ int main(int argc, char** argv) {
                   std::string("beyond the wire; image ") + (upload.intact ? "intact" : "DAMAGED")});
   rows.push_back({"Upload of 20,000 blocks: 99th percentile", upload.p99Us, "us", 0, true,
                   "beyond the wire; the simulator's thread shares the two cores"});
-  rows.push_back({"Upload time over what the line allows",
-                  upload.medianUs / kWireMicroseconds * 100, "%", 7, true,
-                  "median overhead / 1562.5 us of wire time per block"});
+  const double wireUs = marvek::LineSeconds(1, 115200) * 1e6;
+  rows.push_back({"Upload time over what the line allows", upload.medianUs / wireUs * 100, "%", 7,
+                  true, "median overhead / " + Tenths(wireUs) + " us of wire time per block"});
+  // The command line's panel waits in one poll() on the port and the end signals' wake-up; its
+  // signals are not caught here, so that Ctrl-C still ends the benchmark.
+  std::FILE* nowhere = std::fopen("/dev/null", "w");
+  marvek::cli::TerminalPanel terminal(nowhere, false, false);
+  const UploadFigures terminalUpload = MeasureUpload(kFullUpload / 10, &terminal);
+  rows.push_back(
+      {"Upload of 2,000 blocks, CLI panel: median", terminalUpload.medianUs, "us", 100, true,
+       std::string("beyond the wire; image ") + (terminalUpload.intact ? "intact" : "DAMAGED")});
 
   Say(options, "Uploading a feature film over a paced 115200 bit/s line...");
   const std::string film = TitleFileOfLines(options.folder, kFilmTitles);
@@ -176,8 +184,19 @@ int main(int argc, char** argv) {
   filmRow(held, "The same behind a 16 ms adapter latency", 0, ", one run");
 
   Say(options, "Waiting for a display that never answers...");
-  rows.push_back({"Processor time of one 3 s reply wait", MeasureIdleWait(), "s", 0.06, true,
-                  "user + system of the uploading thread"});
+  // Processor time as a share of the wait: user + system of the thread that waits.
+  const auto waitRow = [&](const std::string& name, double seconds, double limit) {
+    const double share = seconds / 3 * 100;
+    rows.push_back({name, share, "%", limit, true,
+                    Tenths(seconds * 1000) + " ms of processor time in 3 s, user + system"});
+  };
+  waitRow("3 s reply wait, command line: processor time", MeasureIdleWait(terminal), 0.1);
+#if defined(MARVEK_BENCH_WINDOW)
+  waitRow("3 s reply wait, window: processor time", MeasureIdleWaitInWindow(), 0.1);
+#endif
+  QuietPanel eventsOnly;
+  waitRow("3 s reply wait, panel with ProcessEvents only", MeasureIdleWait(eventsOnly), 0);
+  std::fclose(nowhere);
 
   rows.push_back({"Scale: conversion of 10 MB", smallRate, "MB/s", 0, true, "median of " + runs});
   rows.push_back({"Scale: cost per MB, 100 MB / 10 MB", smallRate / bigRate, "x", 1.25, true,
@@ -193,7 +212,8 @@ int main(int argc, char** argv) {
   } else {
     PrintTable(rows, machine);
   }
-  bool met = upload.intact && shortUpload.intact && direct.intact && held.intact;
+  bool met =
+      upload.intact && shortUpload.intact && terminalUpload.intact && direct.intact && held.intact;
   for (const Row& row : rows) met = met && row.Met();
   return met ? 0 : 1;
 }

@@ -155,15 +155,23 @@ ConversionFigures MeasureConversion(const std::string& path, int runs) {
 
 namespace {
 
-// Notes the time of every acknowledged block.
+// Notes the time of every acknowledged block; waits as `waiter` does, when there is one.
 struct StopwatchPanel : QuietPanel {
   void SetProgress(float) override { acknowledged.push_back(Clock::now()); }
+  void WaitHandlingEvents(int descriptor, std::chrono::milliseconds limit) override {
+    if (waiter != nullptr) {
+      waiter->WaitHandlingEvents(descriptor, limit);
+    } else {
+      QuietPanel::WaitHandlingEvents(descriptor, limit);
+    }
+  }
   std::vector<Clock::time_point> acknowledged;
+  OperatorPanel* waiter = nullptr;
 };
 
 }  // namespace
 
-UploadFigures MeasureUpload(std::size_t blocks) {
+UploadFigures MeasureUpload(std::size_t blocks, OperatorPanel* waiter) {
   UploadFigures figures;
   sim::TitleDisplaySim display;
   if (display.Start()) return figures;
@@ -174,6 +182,7 @@ UploadFigures MeasureUpload(std::size_t blocks) {
   for (std::size_t i = 0; i < blocks * kBlockSize; ++i) image += static_cast<char>(i * 31 + 7);
 
   StopwatchPanel panel;
+  panel.waiter = waiter;
   panel.acknowledged.reserve(blocks);
   const auto start = Clock::now();
   const UploadResult result = UploadTitleImage(image, link, panel);
@@ -199,8 +208,7 @@ FilmUploadFigures MeasureFilmUpload(const std::string& titleFile, long bitsPerSe
   ByteString image = std::move(converted.image);
   PadTitleImage(image);
   figures.blocks = image.size() / kBlockSize;
-  figures.wireMs = static_cast<double>(figures.blocks) * (1 + kBlockSize + 1) * 10 /
-                   static_cast<double>(bitsPerSecond) * 1000;
+  figures.wireMs = LineSeconds(figures.blocks, bitsPerSecond) * 1000;
 
   sim::SimOptions line;
   line.lineSpeed = bitsPerSecond;
@@ -227,14 +235,13 @@ FilmUploadFigures MeasureFilmUpload(const std::string& titleFile, long bitsPerSe
   return figures;
 }
 
-double MeasureIdleWait() {
+double MeasureIdleWait(OperatorPanel& panel) {
   sim::SimOptions silent;
   silent.silent = true;
   sim::TitleDisplaySim display(silent);
   if (display.Start()) return -1;
   SerialLink link;
   if (!link.Open(FromOperatorChoice(display.PortPath(), "115200"))) return -1;
-  QuietPanel panel;
   const auto cpuSeconds = [] {
     rusage usage{};
     ::getrusage(RUSAGE_THREAD, &usage);

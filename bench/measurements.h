@@ -54,8 +54,9 @@ struct UploadFigures {
   double p99Us = 0;
   bool intact = false;  // the display received exactly the image
 };
-// Uploads `blocks` blocks to the simulated display answering at once.
-UploadFigures MeasureUpload(std::size_t blocks);
+// Uploads `blocks` blocks to the simulated display answering at once, waiting for each answer
+// in `waiter`'s WaitHandlingEvents (a QuietPanel's, the default, when null).
+UploadFigures MeasureUpload(std::size_t blocks, OperatorPanel* waiter = nullptr);
 
 struct FilmUploadFigures {
   std::size_t blocks = 0;
@@ -70,7 +71,7 @@ FilmUploadFigures MeasureFilmUpload(const std::string& titleFile, long bitsPerSe
                                     std::chrono::milliseconds adapterLatency);
 
 // Processor seconds (user + system) that the upload's thread spends during one reply time-out
-// of a display that never answers.
-double MeasureIdleWait();
+// of a display that never answers, waiting in `panel`.
+double MeasureIdleWait(OperatorPanel& panel);
 
 }  // namespace marvek::bench

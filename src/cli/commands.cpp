@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <string_view>
 
+#include "cli/end_signals.h"
 #include "cli/exit_codes.h"
 #include "cli/title_report.h"
-#include "command/convert_upload.h"
 #include "display/image_decoder.h"
 #include "shared/system_reason.h"
 #include "upload/serial_link.h"
@@ -32,17 +32,15 @@ int ExitCodeOf(CommandOutcome outcome) {
     case CommandOutcome::NoReply:
     case CommandOutcome::LinkFailed:
       return exit_code::kUploadFailed;
+    case CommandOutcome::Cancelled:
+      return ExitCodeFor(PendingEndSignal());
   }
   return exit_code::kUploadFailed;
 }
 
 // Converts with the command's status lines; the filled image, or the exit code of a failure.
 int Convert(const Request& request, TerminalPanel& panel, ByteString& image) {
-  const CommandOutcome converted =
-      ConvertForCommand(request.titleFile, request.mode, panel, request.conversion, image);
-  if (converted != CommandOutcome::Converted) return ExitCodeOf(converted);
-  PadTitleImage(image);
-  return exit_code::kDone;
+  return ExitCodeOf(ConvertOnly(request.command, panel, image));
 }
 
 // Writes all of `bytes` to `fd`; 0 or the errno of the failure.
@@ -70,46 +68,52 @@ bool WriteStandardOutput(std::string_view bytes, TerminalPanel& panel) {
 
 }  // namespace
 
+MendingHints CommandLineHints() {
+  return {
+      .portNamesNoPort = "--port takes ComN (N from 1 to 9) or a device path such as /dev/ttyUSB0",
+      .needsFrameRate = "use --fps RATE",
+      .repairMends = "--repair leaves out or mends such lines.",
+  };
+}
+
 int Upload(const Request& request, TerminalPanel& panel) {
-  CommandOptions options;
-  options.conversion = request.conversion;
-  options.uploadStarting = [&panel](std::size_t blocks) { panel.UploadStarting(blocks); };
-  return ExitCodeOf(RunConvertUpload(request.titleFile, request.mode, request.port, request.speed,
-                                     panel, options));
+  CommandRequest command = request.command;
+  command.uploadStarting = [&panel](std::size_t blocks) { panel.UploadStarting(blocks); };
+  return ExitCodeOf(RunCommand(command, panel));
 }
 
 int Check(const Request& request, TerminalPanel& panel) {
   ByteString image;
   if (const int code = Convert(request, panel, image); code != exit_code::kDone) return code;
   // No port is opened, but the choice of port and speed is checked as an upload would use it.
-  const LinkSettings settings = FromOperatorChoice(request.port, request.speed);
+  const LinkSettings settings = FromOperatorChoice(request.command.port, request.command.speed);
   if (!settings.usable()) {
-    panel.AddStatus(settings.problem);
+    panel.AddStatus(UnusableLinkReason(settings, request.command.hints));
     return exit_code::kPortUnusable;
   }
   const std::string report = CheckReport(DecodeTitleImage(image), settings.speed);
-  return WriteStandardOutput(report, panel) ? exit_code::kDone : exit_code::kTitleFileUnusable;
+  return WriteStandardOutput(report, panel) ? exit_code::kDone : exit_code::kOutputUnwritable;
 }
 
 int Show(const Request& request, TerminalPanel& panel) {
   ByteString image;
   if (const int code = Convert(request, panel, image); code != exit_code::kDone) return code;
   const std::string titles = TitlesAsTitleFile(DecodeTitleImage(image));
-  return WriteStandardOutput(titles, panel) ? exit_code::kDone : exit_code::kTitleFileUnusable;
+  return WriteStandardOutput(titles, panel) ? exit_code::kDone : exit_code::kOutputUnwritable;
 }
 
 int Output(const Request& request, TerminalPanel& panel) {
   ByteString image;
   if (const int code = Convert(request, panel, image); code != exit_code::kDone) return code;
   if (request.output == "-") {
-    return WriteStandardOutput(image, panel) ? exit_code::kDone : exit_code::kTitleFileUnusable;
+    return WriteStandardOutput(image, panel) ? exit_code::kDone : exit_code::kOutputUnwritable;
   }
   const int fd = ::open(request.output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   int error = fd < 0 ? errno : WriteAll(fd, image);
   if (fd >= 0 && ::close(fd) != 0 && error == 0) error = errno;
   if (error != 0) {
     panel.AddStatus(request.output + " cannot be written: " + SystemReason(error));
-    return exit_code::kTitleFileUnusable;
+    return exit_code::kOutputUnwritable;
   }
   std::string written = "Title image written to ";
   written.append(request.output).append(" (").append(std::to_string(image.size()));
@@ -126,7 +130,7 @@ int ListPorts() {
   for (const SerialPortInfo& port : ports) {
     std::printf("%s\t%s\t%s\n", port.device.c_str(), port.byId.c_str(), port.description.c_str());
   }
-  return std::fflush(stdout) == 0 ? exit_code::kDone : exit_code::kTitleFileUnusable;
+  return std::fflush(stdout) == 0 ? exit_code::kDone : exit_code::kOutputUnwritable;
 }
 
 }  // namespace marvek::cli

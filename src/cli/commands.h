@@ -3,19 +3,18 @@
 #include <string>
 
 #include "cli/terminal_panel.h"
-#include "convert/title_image.h"
-#include "shared/types.h"
+#include "command/convert_upload.h"
 
 namespace marvek::cli {
 
+// How the command line tells its operator to mend what the command can only name.
+MendingHints CommandLineHints();
+
 // What the command line asks for.
 struct Request {
-  std::string titleFile;
-  std::string port = "Com1";
-  std::string speed = "9600";
+  // Without a pause: a script wants its upload at once.
+  CommandRequest command = {.port = "Com1", .speed = "9600", .hints = CommandLineHints()};
   std::string output;  // --output: a file, or "-" for standard output
-  CharMode mode = CharMode::DeviceCodes;
-  ConversionOptions conversion;
 };
 
 // Each returns the program's exit code.

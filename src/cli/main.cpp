@@ -41,9 +41,9 @@ int main(int argc, char** argv) {
   bool showOnly = false;
   bool listOnly = false;
 
-  app.add_option("-p,--port", request.port, "ComN or a device path, as in the window")
+  app.add_option("-p,--port", request.command.port, "ComN or a device path, as in the window")
       ->capture_default_str();
-  app.add_option("-s,--speed", request.speed, "bits per second")->capture_default_str();
+  app.add_option("-s,--speed", request.command.speed, "bits per second")->capture_default_str();
   app.add_flag("--plain-letters", plainLetters,
                "send č ć š ž đ as plain letters (default: the display's own codes)");
   auto* fpsOption =
@@ -62,11 +62,11 @@ int main(int argc, char** argv) {
   app.add_flag("--list-ports", listOnly, "list the serial ports found, with their descriptions");
   app.add_flag("-q,--quiet", quiet, "no progress bar");
   app.set_version_flag("--version", "marvek-upload " MARVEK_VERSION, "print the version");
-  app.add_option("TITLE-FILE", request.titleFile, "the title file")->type_name("");
+  app.add_option("TITLE-FILE", request.command.titleFile, "the title file")->type_name("");
   app.footer(
       "Exit codes: 0 done, 1 the title file cannot be used, 2 wrong usage, 3 the port or speed\n"
-      "cannot be used or opened, 4 the display did not answer or the line failed, 130\n"
-      "interrupted (143 for SIGTERM).");
+      "cannot be used or opened, 4 the display did not answer or the line failed, 5 the output\n"
+      "(standard output or --output) cannot be written, 130 interrupted (143 for SIGTERM).");
 
   try {
     app.parse(argc, argv);
@@ -80,20 +80,21 @@ int main(int argc, char** argv) {
     return WrongUsage("--check, --show, --output and --list-ports go one at a time");
   }
   if (listOnly) {
-    return request.titleFile.empty() ? ListPorts() : WrongUsage("--list-ports takes no TITLE-FILE");
+    return request.command.titleFile.empty() ? ListPorts()
+                                             : WrongUsage("--list-ports takes no TITLE-FILE");
   }
-  if (request.titleFile.empty()) {
+  if (request.command.titleFile.empty()) {
     return WrongUsage("TITLE-FILE is required");
   }
   if (fpsOption->count() > 0) {
-    request.conversion.displayRate = ParseFrameRate(fps);
-    if (!request.conversion.displayRate) {
+    request.command.conversion.displayRate = ParseFrameRate(fps);
+    if (!request.command.conversion.displayRate) {
       return WrongUsage("--fps: \"" + fps +
                         "\" is no frame rate; give frames a second above 0 and at most 1000, "
                         "such as 25 or 23.976");
     }
   }
-  request.mode = plainLetters ? CharMode::PlainLetters : CharMode::DeviceCodes;
+  request.command.mode = plainLetters ? CharMode::PlainLetters : CharMode::DeviceCodes;
 
   CatchEndSignals();
   const bool terminal = ::isatty(STDERR_FILENO) == 1;

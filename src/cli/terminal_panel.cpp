@@ -1,11 +1,10 @@
 #include "cli/terminal_panel.h"
 
+#include <poll.h>
+
 #include <cmath>
-#include <cstdlib>
 
 #include "cli/end_signals.h"
-#include "command/status_messages.h"
-#include "upload/serial_link.h"
 
 namespace marvek::cli {
 namespace {
@@ -26,7 +25,6 @@ void TerminalPanel::AddStatus(const std::string& text) {
 }
 
 void TerminalPanel::SetProgress(float percent) {
-  EndIfAsked();
   if (!progressLine_ || !uploading_ || percent <= 0 || blocks_ == 0) return;
   const Clock::time_point now = Clock::now();
   if (drawnOnce_ && now - lastDrawn_ < kRedrawInterval) return;
@@ -45,8 +43,15 @@ void TerminalPanel::Beep() {
   std::fflush(out_);
 }
 
-void TerminalPanel::ProcessEvents() {
-  EndIfAsked();
+void TerminalPanel::WaitHandlingEvents(int descriptor, std::chrono::milliseconds limit) {
+  if (StopRequested()) return;
+  pollfd watched[] = {{descriptor, POLLIN, 0}, {EndSignalWakeUp(), POLLIN, 0}};
+  // A signal that interrupts poll() has been noted; either way the caller looks again.
+  ::poll(watched, 2, static_cast<int>(limit.count()));
+}
+
+bool TerminalPanel::StopRequested() const {
+  return PendingEndSignal() != 0;
 }
 
 void TerminalPanel::UploadStarting(std::size_t blocks) {
@@ -70,16 +75,6 @@ std::string TerminalPanel::ProgressLine(std::size_t sent, std::size_t blocks,
   const double seconds = std::chrono::duration<double>(elapsed).count();
   const double left = seconds * static_cast<double>(blocks - sent) / static_cast<double>(sent);
   return line + MinutesAndSeconds(std::llround(left)) + " left";
-}
-
-void TerminalPanel::EndIfAsked() {
-  const int signal = PendingEndSignal();
-  if (signal == 0) return;
-  AddStatus(uploading_ ? status::kUploadAborted : status::kConvertingAborted);
-  // The links are left where they are; the port is given back before the program ends.
-  ReleaseOpenPorts();
-  std::fflush(stdout);
-  std::_Exit(ExitCodeFor(signal));
 }
 
 void TerminalPanel::ClearProgressLine() {

@@ -11,8 +11,8 @@ namespace marvek::cli {
 
 // The operator panel of the command line. Status lines go to `out` (standard error), one a line.
 // While an upload runs, a progress line (percent, blocks sent, time left) is redrawn in place on
-// a terminal, at most ten times a second. Ctrl-C or SIGTERM, looked for at every turn, ends the
-// program there: it says what was aborted, gives the port back and exits with the signal's code.
+// a terminal, at most ten times a second. Ctrl-C or SIGTERM (see CatchEndSignals) asks the
+// command to stop: it wakes the wait for the display at once.
 class TerminalPanel : public OperatorPanel {
  public:
   // `progressLine`: draw the progress line (only sensible on a terminal). `beep`: sound the
@@ -24,7 +24,11 @@ class TerminalPanel : public OperatorPanel {
   void SetProgress(float percent) override;
   void SetInputsEnabled(bool) override {}
   void Beep() override;
-  void ProcessEvents() override;
+  // A terminal has no events of its own: the signals are noted by their handler.
+  void ProcessEvents() override {}
+  // Sleeps in one poll() on the port and the end signals' wake-up.
+  void WaitHandlingEvents(int descriptor, std::chrono::milliseconds limit) override;
+  bool StopRequested() const override;
 
   // The image is converted and `blocks` blocks are about to be sent.
   void UploadStarting(std::size_t blocks);
@@ -37,7 +41,6 @@ class TerminalPanel : public OperatorPanel {
   using Clock = std::chrono::steady_clock;
   static constexpr std::chrono::milliseconds kRedrawInterval{100};
 
-  void EndIfAsked();
   void ClearProgressLine();
 
   std::FILE* out_;

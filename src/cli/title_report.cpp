@@ -3,11 +3,11 @@
 #include <cmath>
 #include <cstdio>
 
+#include "shared/block_size.h"
+#include "upload/block_upload.h"
+
 namespace marvek::cli {
 namespace {
-
-constexpr std::size_t kBlockBytes = 16;
-constexpr double kBitsPerBlock = (1 + 16 + 1) * 10;  // "L", the block, the "R"; 8N1
 
 std::string Duration(double seconds) {
   char text[48];
@@ -36,12 +36,8 @@ std::string TitlesAsTitleFile(const DecodedImage& image) {
   return out;
 }
 
-double LineSeconds(std::size_t blocks, int speed) {
-  return speed <= 0 ? 0 : static_cast<double>(blocks) * kBitsPerBlock / speed;
-}
-
 std::string CheckReport(const DecodedImage& image, int speed) {
-  const std::size_t blocks = image.imageLength / kBlockBytes;
+  const std::size_t blocks = image.imageLength / kBlockSize;
   std::string out = "Titles: ";
   out.append(std::to_string(image.titles.size())).append("\n");
   out.append("Image: ").append(std::to_string(image.imageLength)).append(" bytes, ");

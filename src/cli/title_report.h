@@ -12,10 +12,6 @@ namespace marvek::cli {
 // gets "{}" in front, so that reading the line again gives the same text.
 std::string TitlesAsTitleFile(const DecodedImage& image);
 
-// Seconds the line needs for `blocks` blocks at `speed` bits per second: each block is an
-// "L" and 16 bytes out and an "R" back, ten bits a byte. The display's own time comes on top.
-double LineSeconds(std::size_t blocks, int speed);
-
 // What --check reports: the number of titles, the image's size in bytes and blocks, the first
 // and last frames, and the time the upload takes on the line.
 std::string CheckReport(const DecodedImage& image, int speed);

@@ -1,22 +1,23 @@
 #include "command/convert_upload.h"
 
-#include <algorithm>
 #include <chrono>
-#include <thread>
 
 #include "command/status_messages.h"
-#include "convert/title_image.h"
+#include "convert/frame_rate.h"
+#include "convert/timing_report.h"
 #include "upload/block_upload.h"
-#include "upload/serial_link.h"
 
 namespace marvek {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr float kPauseBeforeConversion = 0.5f;  // seconds
-// Each turn of the pause sleeps this long after the events, so the pause does not spin.
-constexpr std::chrono::milliseconds kPauseTurn{5};
+constexpr float kPauseBeforeConverting = 0.5f;  // seconds
+
+// `reason`, and the face's `hint` after `joint` when the face gave one.
+std::string WithHint(const std::string& reason, const char* joint, const std::string& hint) {
+  return hint.empty() ? reason : reason + joint + hint;
+}
 
 // The status line that names the encoding a title file was read in; null for Windows-1250.
 const char* ReadAsStatus(TextEncoding encoding) {
@@ -38,53 +39,81 @@ const char* ReadAsStatus(TextEncoding encoding) {
   return nullptr;
 }
 
-// Reads the file into an image. Returns false, having said why, when there is nothing to send.
-bool Convert(const std::string& fileName, CharMode mode, const ConversionOptions& options,
-             OperatorPanel& panel, ByteString& image) {
-  ConversionResult converted = ConvertTitleFile(fileName, mode, panel, options);
+// Says why the conversion gave nothing to send, and what the command comes to.
+CommandOutcome ReportFailedConversion(const CommandRequest& request,
+                                      const ConversionResult& converted, OperatorPanel& panel) {
+  const std::string& fileName = request.titleFile;
   switch (converted.outcome) {
     case ConversionOutcome::Converted:
-      break;
+      return CommandOutcome::Converted;
+    case ConversionOutcome::Cancelled:
+      panel.AddStatus(status::kConvertingAborted);
+      return CommandOutcome::Cancelled;
     case ConversionOutcome::Unreadable:
       panel.AddStatus(fileName + status::kCannotBeRead + converted.reason);
-      panel.AddStatus(status::kConvertingAborted);
-      return false;
+      break;
     case ConversionOutcome::Incorrect:
       panel.AddStatus(fileName + status::kIncorrect);
-      panel.AddStatus("Line " + std::to_string(converted.lineNumber) + ": " + converted.reason);
-      panel.AddStatus(status::kConvertingAborted);
-      return false;
+      for (const std::string& line : RefusalLines(converted, request.hints)) panel.AddStatus(line);
+      break;
+  }
+  panel.AddStatus(status::kConvertingAborted);
+  return CommandOutcome::TitleFileUnusable;
+}
+
+// The opening that both calls share: the converting line, the pause when asked for, and the
+// conversion with its status lines. `image` gets the filled image when the outcome is Converted.
+CommandOutcome ConvertTheFile(const CommandRequest& request, OperatorPanel& panel,
+                              ByteString& image) {
+  if (request.titleFile.empty()) {
+    panel.AddStatus(status::kFileNotSelected);
+    return CommandOutcome::NoFileSelected;
+  }
+  panel.AddStatus(status::kConverting + request.titleFile);
+  if (request.pauseBeforeConverting) PauseProg(kPauseBeforeConverting, panel);
+  if (panel.StopRequested()) {
+    panel.AddStatus(status::kConvertingAborted);
+    return CommandOutcome::Cancelled;
+  }
+  ConversionResult converted =
+      ConvertTitleFile(request.titleFile, request.mode, panel, request.conversion);
+  if (converted.outcome != ConversionOutcome::Converted) {
+    return ReportFailedConversion(request, converted, panel);
   }
   panel.Beep();
   panel.AddStatus(status::kConverted);
-  // A Windows-1250 file names no encoding.
-  if (const char* readAs = ReadAsStatus(converted.encoding)) panel.AddStatus(readAs);
-  if (converted.cyrillicInLatin) panel.AddStatus(status::kCyrillicInLatin);
-  if (converted.lettersSimplified) panel.AddStatus(status::kLettersSimplified);
-  if (options.repair) {
-    if (converted.fileFrameRate) {
-      panel.AddStatus(status::kFrameRateLine + FrameRateText(*converted.fileFrameRate) +
-                      status::kFramesASecond);
-    }
-    panel.AddStatus(RepairStatusLine(converted.repairs));
+  for (const std::string& line : ConvertedLines(converted, request.conversion)) {
+    panel.AddStatus(line);
   }
   panel.SetProgress(0);
   image = std::move(converted.image);
-  return true;
+  PadTitleImage(image);
+  return CommandOutcome::Converted;
 }
 
-CommandOutcome Upload(ByteString& image, const std::string& portText, const std::string& speedText,
-                      OperatorPanel& panel, const SerialPortLister& listPorts) {
-  PadTitleImage(image);
+// The end of a failed upload: why, "Upload aborted !", and a beep unless the operator stopped it.
+CommandOutcome ReportAbortedUpload(CommandOutcome outcome, const std::string& why,
+                                   OperatorPanel& panel) {
+  if (!why.empty()) panel.AddStatus(why);
+  panel.AddStatus(status::kUploadAborted);
+  if (outcome != CommandOutcome::Cancelled) panel.Beep();
+  return outcome;
+}
+
+// Opens the port, sends the filled image and closes the port again, saying how it went.
+CommandOutcome SendImage(const ByteString& image, const CommandRequest& request,
+                         OperatorPanel& panel) {
+  if (request.uploadStarting) request.uploadStarting(image.size() / kBlockSize);
+  const LinkSettings settings = FromOperatorChoice(request.port, request.speed);
   SerialLink link;
-  if (const LinkStatus opened = link.Open(FromOperatorChoice(portText, speedText)); !opened) {
-    panel.AddStatus(opened.message);
-    if (opened.portUnavailable) {
-      panel.AddStatus(SerialPortsFoundLine(listPorts ? listPorts() : ListSerialPorts()));
-    }
-    panel.AddStatus(status::kUploadAborted);
-    panel.Beep();
-    return CommandOutcome::PortUnusable;
+  if (const LinkStatus opened = link.Open(settings); !opened) {
+    panel.AddStatus(settings.usable() ? opened.message
+                                      : UnusableLinkReason(settings, request.hints));
+    const SerialPortLister& listPorts = request.listPorts;
+    const std::string found =
+        opened.portUnavailable ? SerialPortsFoundLine(listPorts ? listPorts() : ListSerialPorts())
+                               : std::string();
+    return ReportAbortedUpload(CommandOutcome::PortUnusable, found, panel);
   }
   panel.AddStatus(status::kUploading);
   const UploadResult uploaded = UploadTitleImage(image, link, panel);
@@ -96,83 +125,101 @@ CommandOutcome Upload(ByteString& image, const std::string& portText, const std:
       panel.AddStatus(status::kFinished);
       return CommandOutcome::Uploaded;
     case UploadOutcome::NoReply:
-      panel.AddStatus(status::kNoReply);
-      panel.AddStatus(status::kUploadAborted);
-      panel.Beep();
-      return CommandOutcome::NoReply;
+      return ReportAbortedUpload(CommandOutcome::NoReply, status::kNoReply, panel);
+    case UploadOutcome::Cancelled:
+      return ReportAbortedUpload(CommandOutcome::Cancelled, {}, panel);
     case UploadOutcome::LinkFailed:
-      panel.AddStatus(status::kSerialPortError + uploaded.reason);
-      panel.AddStatus(status::kUploadAborted);
-      panel.Beep();
-      return CommandOutcome::LinkFailed;
+      break;
   }
-  return CommandOutcome::LinkFailed;
+  return ReportAbortedUpload(CommandOutcome::LinkFailed, status::kSerialPortError + uploaded.reason,
+                             panel);
+}
+
+// Runs `step` with the inputs disabled, and leaves the bar at 0 and the inputs enabled after it,
+// whatever it came to.
+template <typename Step>
+CommandOutcome WithInputsDisabled(OperatorPanel& panel, Step step) {
+  panel.SetInputsEnabled(false);
+  const CommandOutcome outcome = step();
+  panel.SetProgress(0);
+  panel.SetInputsEnabled(true);
+  return outcome;
 }
 
 }  // namespace
+
+std::vector<std::string> RefusalLines(const ConversionResult& refused, const MendingHints& hints) {
+  std::vector<std::string> lines;
+  std::string reason = "Line " + std::to_string(refused.lineNumber) + ": " + refused.reason;
+  if (refused.fault == LineFault::SubRipWithoutRate ||
+      refused.fault == LineFault::Mpl2WithoutRate) {
+    reason = WithHint(reason, "; ", hints.needsFrameRate);
+  }
+  lines.push_back(std::move(reason));
+  if (refused.repairable && !hints.repairMends.empty()) lines.push_back(hints.repairMends);
+  return lines;
+}
+
+std::vector<std::string> ConvertedLines(const ConversionResult& converted,
+                                        const ConversionOptions& options) {
+  std::vector<std::string> lines;
+  // A Windows-1250 file names no encoding.
+  if (const char* readAs = ReadAsStatus(converted.encoding)) lines.emplace_back(readAs);
+  if (converted.cyrillicInLatin) lines.emplace_back(status::kCyrillicInLatin);
+  if (converted.lettersSimplified) lines.emplace_back(status::kLettersSimplified);
+  if (options.repair) {
+    if (converted.fileFrameRate) {
+      lines.push_back(status::kFrameRateLine + FrameRateText(*converted.fileFrameRate) +
+                      status::kFramesASecond);
+    }
+    lines.push_back(RepairStatusLine(converted.repairs));
+  }
+  for (std::string& line : TimingStatusLines(converted.timing)) lines.push_back(std::move(line));
+  return lines;
+}
+
+std::string UnusableLinkReason(const LinkSettings& settings, const MendingHints& hints) {
+  if (settings.usable()) return {};
+  return settings.namesNoPort() ? WithHint(settings.problem, ": ", hints.portNamesNoPort)
+                                : settings.problem;
+}
 
 void PauseProg(float PauseTime, OperatorPanel& panel) {
   const auto limit = std::chrono::duration<float>(PauseTime);
   const Clock::time_point start = Clock::now();
   for (;;) {
     const auto elapsed = Clock::now() - start;
-    if (elapsed >= limit) return;
-    panel.ProcessEvents();
-    const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(limit - elapsed);
-    std::this_thread::sleep_for(std::min<std::chrono::nanoseconds>(kPauseTurn, left));
+    // Written so that a pause of no number (NaN) ends at once rather than never.
+    if (!(elapsed < limit) || panel.StopRequested()) return;
+    panel.WaitHandlingEvents(-1, std::chrono::ceil<std::chrono::milliseconds>(limit - elapsed));
   }
+}
+
+CommandOutcome RunCommand(const CommandRequest& requested, OperatorPanel& panel) {
+  // The face handles events while the command runs; whatever they change, the command goes on
+  // with the request it was started with.
+  const CommandRequest request = requested;
+  return WithInputsDisabled(panel, [&] {
+    ByteString image;
+    const CommandOutcome converted = ConvertTheFile(request, panel, image);
+    return converted == CommandOutcome::Converted ? SendImage(image, request, panel) : converted;
+  });
+}
+
+CommandOutcome ConvertOnly(const CommandRequest& requested, OperatorPanel& panel,
+                           ByteString& image) {
+  const CommandRequest request = requested;
+  return WithInputsDisabled(panel, [&] { return ConvertTheFile(request, panel, image); });
 }
 
 void ConvertUpload(const std::string& fileName, CharMode mode, const std::string& portText,
                    const std::string& speedText, OperatorPanel& panel) {
-  RunConvertUpload(fileName, mode, portText, speedText, panel);
-}
-
-void ConvertUpload(const std::string& fileName, CharMode mode, const std::string& portText,
-                   const std::string& speedText, OperatorPanel& panel,
-                   const SerialPortLister& listPorts) {
-  CommandOptions options;
-  options.listPorts = listPorts;
-  RunConvertUpload(fileName, mode, portText, speedText, panel, options);
-}
-
-CommandOutcome ConvertForCommand(const std::string& fileName, CharMode mode, OperatorPanel& panel,
-                                 const ConversionOptions& options, ByteString& image) {
-  if (fileName.empty()) {
-    panel.AddStatus(status::kFileNotSelected);
-    return CommandOutcome::NoFileSelected;
-  }
-  panel.AddStatus(status::kConverting + fileName);
-  return Convert(fileName, mode, options, panel, image) ? CommandOutcome::Converted
-                                                        : CommandOutcome::TitleFileUnusable;
-}
-
-CommandOutcome RunConvertUpload(const std::string& fileNameIn, CharMode mode,
-                                const std::string& portTextIn, const std::string& speedTextIn,
-                                OperatorPanel& panel, const CommandOptions& options) {
-  // The window handles events while the command runs; whatever they change, the command goes
-  // on with the choices it was started with.
-  const std::string fileName = fileNameIn;
-  const std::string portText = portTextIn;
-  const std::string speedText = speedTextIn;
-  panel.SetInputsEnabled(false);
-  CommandOutcome outcome = CommandOutcome::NoFileSelected;
-  if (fileName.empty()) {
-    panel.AddStatus(status::kFileNotSelected);
-  } else {
-    panel.AddStatus(status::kConverting + fileName);
-    PauseProg(kPauseBeforeConversion, panel);
-    ByteString image;
-    outcome = CommandOutcome::TitleFileUnusable;
-    if (Convert(fileName, mode, options.conversion, panel, image)) {
-      // The fill makes 1 to 16 bytes more.
-      if (options.uploadStarting) options.uploadStarting(image.size() / kImageBlockSize + 1);
-      outcome = Upload(image, portText, speedText, panel, options.listPorts);
-    }
-  }
-  panel.SetProgress(0);
-  panel.SetInputsEnabled(true);
-  return outcome;
+  RunCommand({.titleFile = fileName,
+              .mode = mode,
+              .port = portText,
+              .speed = speedText,
+              .pauseBeforeConverting = true},
+             panel);
 }
 
 }  // namespace marvek

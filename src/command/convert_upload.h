@@ -3,57 +3,88 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "convert/title_image.h"
 #include "shared/operator_panel.h"
 #include "shared/types.h"
+#include "upload/serial_link.h"
 #include "upload/serial_ports.h"
 
 namespace marvek {
 
-// The Convert/Upload command: converts the title file, opens the port, uploads the image and
-// reports every stage through `panel`. The inputs are disabled for the whole run and enabled
-// again on every path, with the progress bar back at 0 and the port closed.
-void ConvertUpload(const std::string& fileName, CharMode mode, const std::string& portText,
-                   const std::string& speedText, OperatorPanel& panel);
-// The same, with `listPorts` naming the ports there are when the chosen one cannot be opened.
-void ConvertUpload(const std::string& fileName, CharMode mode, const std::string& portText,
-                   const std::string& speedText, OperatorPanel& panel,
-                   const SerialPortLister& listPorts);
+// How a face tells its operator to mend what the core can only name, in the face's own terms
+// (a list entry of the window, an option of the command line). Each hint that is not empty
+// follows the core's reason on the same status line.
+struct MendingHints {
+  std::string portNamesNoPort = {};  // after `Port "Com" names no port: `
+  // After `Line 1: this is a SubRip file, whose times need the display's frame rate; `, and the
+  // same of an MPL2 file.
+  std::string needsFrameRate = {};
+  // A line of its own after a refused line that repair would leave out or mend.
+  std::string repairMends = {};
+};
 
-// What one run of the command came to, for a caller that acts on it (the command line's exit
+// What the operator asked the Convert/Upload command to do.
+struct CommandRequest {
+  std::string titleFile = {};  // the full path; empty when none is chosen
+  CharMode mode = CharMode::DeviceCodes;
+  std::string port = {};   // the port text: "ComN" or a device path
+  std::string speed = {};  // the speed text, in bits per second
+  ConversionOptions conversion = {};
+  // Whether to wait half a second (PauseProg), handling events, between the converting line and
+  // the reading of the file, as the window always has; a script wants its upload at once.
+  bool pauseBeforeConverting = false;
+  MendingHints hints = {};
+  // Called with the number of blocks once the file is converted, before the port is opened; a
+  // terminal counts them on its progress line.
+  std::function<void(std::size_t blocks)> uploadStarting = {};
+  // Names the ports there are when the chosen one cannot be opened; empty: the machine's own.
+  SerialPortLister listPorts = {};
+};
+
+// What one run of the command came to, for a face that acts on it (the command line's exit
 // code). The operator has been told all of it through the panel already.
 enum class CommandOutcome {
   Uploaded,           // converted and acknowledged to the last block
-  Converted,          // converted; nothing was to be sent (ConvertForCommand)
+  Converted,          // converted; nothing was to be sent (ConvertOnly)
   NoFileSelected,     // no title file was named
   TitleFileUnusable,  // unreadable, or a line that cannot be converted
   PortUnusable,       // the port or speed cannot be used, or the port cannot be opened
   NoReply,            // a block went unanswered
   LinkFailed,         // the port failed while sending
+  Cancelled,          // the operator asked to stop (OperatorPanel::StopRequested)
 };
 
-struct CommandOptions {
-  ConversionOptions conversion;
-  // Called with the number of blocks to send once the file is converted, before the port is
-  // opened; a terminal uses it to count the blocks on its progress line.
-  std::function<void(std::size_t blocks)> uploadStarting;
-  // Names the ports there are when the chosen one cannot be opened; empty: the machine's own.
-  SerialPortLister listPorts;
-};
+// The Convert/Upload command: converts the title file, opens the port, uploads the image and
+// reports every stage through `panel`. The inputs are disabled for the whole run and enabled
+// again on every path, with the progress bar back at 0 and the port closed.
+CommandOutcome RunCommand(const CommandRequest& request, OperatorPanel& panel);
 
-// The Convert/Upload command, as ConvertUpload, giving its outcome.
-CommandOutcome RunConvertUpload(const std::string& fileName, CharMode mode,
-                                const std::string& portText, const std::string& speedText,
-                                OperatorPanel& panel, const CommandOptions& options = {});
+// The command's conversion alone, for a face that shows or stores the image instead of sending
+// it: the same opening, status lines and framing as RunCommand, and no port. `image` gets the
+// image as it would be sent, filled to whole blocks, when the outcome is Converted.
+CommandOutcome ConvertOnly(const CommandRequest& request, OperatorPanel& panel, ByteString& image);
 
-// The command's conversion alone, with its status lines and without the pause or the port, for
-// a caller that shows or stores the image instead of sending it. `image` gets the unfilled image
-// when the outcome is Converted.
-CommandOutcome ConvertForCommand(const std::string& fileName, CharMode mode, OperatorPanel& panel,
-                                 const ConversionOptions& options, ByteString& image);
+// Why `settings` cannot be used, with the face's hint where the port text names no port.
+std::string UnusableLinkReason(const LinkSettings& settings, const MendingHints& hints);
 
-// Waits `PauseTime` seconds of elapsed time, letting the window handle its events all the while.
+// The Convert/Upload command as the window's button runs it, with its half-second pause and
+// the core's own words.
+void ConvertUpload(const std::string& fileName, CharMode mode, const std::string& portText,
+                   const std::string& speedText, OperatorPanel& panel);
+
+// The lines after "X is incorrect for converting.": "Line N: " and the reason, with the face's
+// hint where it has one.
+std::vector<std::string> RefusalLines(const ConversionResult& refused, const MendingHints& hints);
+
+// The lines after "File successfull converted.": how the file was read, what was done to its
+// letters, what repair did, and what was done with the times.
+std::vector<std::string> ConvertedLines(const ConversionResult& converted,
+                                        const ConversionOptions& options);
+
+// Waits `PauseTime` seconds of elapsed time, letting the face handle its events all the while;
+// returns sooner when the operator asks to stop.
 void PauseProg(float PauseTime, OperatorPanel& panel);
 
 }  // namespace marvek

@@ -55,7 +55,7 @@ void ConvertLines(LineReader& reader, std::size_t length, std::size_t consumed, 
   // Records are shorter than their lines unless many đ/Đ expand, so the file's length plus the
   // fill is usually the only allocation.
   RecordBuilder builder(mode, utf16 ? TextEncoding::Utf8 : result.encoding, image,
-                        length + kImageBlockSize,
+                        length + kBlockSize,
                         {.repair = options.repair, .collect = options.collectProblems}, log);
   std::string why;
   std::size_t lineNumber = 0;
@@ -108,6 +108,11 @@ void ConvertLines(LineReader& reader, std::size_t length, std::size_t consumed, 
     const double percent =
         consumed >= length ? 100.0 : static_cast<double>(consumed) * percentPerByte;
     panel.SetProgress(static_cast<float>(percent));
+    if (panel.StopRequested()) {
+      result.outcome = ConversionOutcome::Cancelled;
+      ByteString().swap(image);
+      return;
+    }
   }
   if (subRipReader && reader.error() == 0 &&
       (result.outcome != ConversionOutcome::Incorrect || options.collectProblems)) {
@@ -272,7 +277,7 @@ std::array<char, 2> EncodeFrameCount(std::uint16_t value) {
 }
 
 void PadTitleImage(ByteString& image) {
-  image.append(kImageBlockSize - image.size() % kImageBlockSize, kFillByte);
+  image.append(kBlockSize - image.size() % kBlockSize, kFillByte);
 }
 
 ConversionResult ConvertTitleBytes(std::string_view bytes, CharMode mode, OperatorPanel& panel,

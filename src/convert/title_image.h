@@ -13,16 +13,16 @@
 #include "convert/record_source.h"
 #include "convert/text_encoding.h"
 #include "convert/timing_report.h"
+#include "shared/block_size.h"
 #include "shared/operator_panel.h"
 #include "shared/types.h"
 
 namespace marvek {
 
 // The display stores titles as records: gap (2 bytes), duration (2 bytes), the text, and the
-// terminator "{"; the image ends with 1 to 16 bytes of 0xFF that make it whole 16-byte blocks.
+// terminator "{"; the image ends with 1 to 16 bytes of 0xFF that make it whole blocks.
 inline constexpr char kRecordTerminator = '{';
 inline constexpr char kFillByte = '\xFF';
-inline constexpr std::size_t kImageBlockSize = 16;
 inline constexpr std::int64_t kLargestFrameCount = 65535;  // what two header bytes can hold
 inline constexpr std::int64_t kLargestFrameNumber = 2147483647;
 // A gap longer than kLargestFrameCount is bridged by empty records of at most this many frames,
@@ -33,7 +33,8 @@ inline constexpr std::int64_t kLargestBridgeGap = 0xFEFF;
 // of 600 letters lasting two billion frames would need 20 MB).
 inline constexpr std::size_t kLargestRepeatedTitle = 4 * 1024 * 1024;
 
-enum class ConversionOutcome { Converted, Incorrect, Unreadable };
+// Cancelled: the operator asked to stop (OperatorPanel::StopRequested) before the last line.
+enum class ConversionOutcome { Converted, Incorrect, Unreadable, Cancelled };
 
 struct ConversionResult {
   ConversionOutcome outcome = ConversionOutcome::Converted;

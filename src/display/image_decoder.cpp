@@ -5,13 +5,13 @@
 #include <cstdio>
 
 #include "convert/text_encoding.h"
+#include "shared/block_size.h"
 
 namespace marvek {
 namespace {
 
 constexpr char kTerminator = '{';
 constexpr unsigned char kFill = 0xFF;
-constexpr std::size_t kBlock = 16;
 constexpr std::size_t kHeaderLength = 4;
 
 // The display's own codes for the ten letters it adds to ASCII.
@@ -74,7 +74,7 @@ void CheckFill(std::string_view fill, std::size_t offset, DecodedImage& result) 
   if (fill.empty()) {
     result.problems.push_back(
         "no fill after the last record; 1 to 16 bytes of 0xFF must follow it");
-  } else if (fill.size() > kBlock) {
+  } else if (fill.size() > kBlockSize) {
     result.problems.push_back("the fill is " + Bytes(fill.size()) +
                               " long; it must be 1 to 16 bytes");
   }
@@ -137,7 +137,7 @@ DecodedImage DecodeTitleImage(std::string_view image) {
   }
 
   if (recordsComplete) CheckFill(image.substr(pos), pos, result);
-  if (image.size() % kBlock != 0) {
+  if (image.size() % kBlockSize != 0) {
     result.problems.push_back("the image is " + Bytes(image.size()) +
                               ", not a whole number of 16-byte blocks");
   }

@@ -4,15 +4,38 @@
 #include <cstring>
 
 namespace marvek {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Waits for the "R" of the block written at `written`, gathering the display's bytes in
+// `reply`. Each turn: the time limit, then the face's events together with the port, then the
+// port's bytes and the answer among them. Gives Uploaded when the block is acknowledged.
+UploadOutcome AwaitAcknowledgement(SerialLink& link, OperatorPanel& panel,
+                                   Clock::time_point written, ByteString& reply,
+                                   std::string& failure) {
+  for (;;) {
+    const Clock::duration elapsed = Clock::now() - written;
+    if (elapsed > kReplyTimeout) return UploadOutcome::NoReply;
+    // A millisecond past the limit, so that the turn after a silent wait finds the time gone.
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(kReplyTimeout - elapsed) +
+                      std::chrono::milliseconds(1);
+    panel.WaitHandlingEvents(link.Descriptor(), left);
+    if (panel.StopRequested()) return UploadOutcome::Cancelled;
+    const std::size_t before = reply.size();
+    const LinkStatus read = link.ReadAvailable(reply);
+    if (reply.find(kAcknowledgement, before) != ByteString::npos) return UploadOutcome::Uploaded;
+    if (!read) {
+      failure = read.message;
+      return UploadOutcome::LinkFailed;
+    }
+  }
+}
+
+}  // namespace
 
 UploadResult UploadTitleImage(const ByteString& image, SerialLink& link, OperatorPanel& panel) {
-  using Clock = std::chrono::steady_clock;
   UploadResult result;
-  const auto linkFailed = [&](const LinkStatus& status) {
-    result.outcome = UploadOutcome::LinkFailed;
-    result.reason = status.message;
-    return result;
-  };
   if (image.size() % kBlockSize != 0) {
     result.outcome = UploadOutcome::LinkFailed;
     result.reason = "the image is not made of whole blocks";
@@ -21,28 +44,21 @@ UploadResult UploadTitleImage(const ByteString& image, SerialLink& link, Operato
 
   const std::size_t blocks = image.size() / kBlockSize;
   ByteString reply;  // what the display sent since the last acknowledgement
-  char frame[1 + kBlockSize];
+  char frame[kFrameSize];
   frame[0] = kBlockCommand;
   for (std::size_t k = 0; k < blocks; ++k) {
-    std::memcpy(frame + 1, image.data() + k * kBlockSize, kBlockSize);
-    if (const LinkStatus sent = link.Write({frame, sizeof frame}); !sent) return linkFailed(sent);
-    const Clock::time_point written = Clock::now();
-
-    // Each turn: the time limit, the window's events, the port, the answer, in this order.
-    for (;;) {
-      if (Clock::now() - written > kReplyTimeout) {
-        result.outcome = UploadOutcome::NoReply;
-        return result;
-      }
-      panel.ProcessEvents();
-      const std::size_t before = reply.size();
-      const LinkStatus read = link.ReadAvailable(reply);
-      if (reply.find(kAcknowledgement, before) != ByteString::npos) break;
-      if (!read) return linkFailed(read);
-      if (const LinkStatus waited = link.WaitReadable(kReplyPollInterval); !waited) {
-        return linkFailed(waited);
-      }
+    if (panel.StopRequested()) {
+      result.outcome = UploadOutcome::Cancelled;
+      return result;
     }
+    std::memcpy(frame + 1, image.data() + k * kBlockSize, kBlockSize);
+    if (const LinkStatus sent = link.Write({frame, sizeof frame}); !sent) {
+      result.outcome = UploadOutcome::LinkFailed;
+      result.reason = sent.message;
+      return result;
+    }
+    result.outcome = AwaitAcknowledgement(link, panel, Clock::now(), reply, result.reason);
+    if (result.outcome != UploadOutcome::Uploaded) return result;
     // Bytes after the "R" in the same read go with it.
     reply.clear();
     ++result.blocksAcknowledged;
@@ -55,6 +71,12 @@ UploadResult UploadTitleImage(const ByteString& image, SerialLink& link, Operato
 
 UploadOutcome UploadImage(const ByteString& image, SerialLink& link, OperatorPanel& panel) {
   return UploadTitleImage(image, link, panel).outcome;
+}
+
+double LineSeconds(std::size_t blocks, long bitsPerSecond) {
+  constexpr double kBitsPerBlock = (kFrameSize + 1) * 10;  // the frame out, the "R" back
+  if (bitsPerSecond <= 0) return 0;
+  return static_cast<double>(blocks) * kBitsPerBlock / static_cast<double>(bitsPerSecond);
 }
 
 }  // namespace marvek

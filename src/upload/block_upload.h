@@ -4,26 +4,25 @@
 #include <cstddef>
 #include <string>
 
+#include "shared/block_size.h"
 #include "shared/operator_panel.h"
 #include "shared/types.h"
 #include "upload/serial_link.h"
 
 namespace marvek {
 
-// The exchange with the display: each 16-byte block of the image goes out behind the letter "L"
-// in one 17-byte frame, and the next only after the display has answered with an "R".
-inline constexpr std::size_t kBlockSize = 16;
+// The exchange with the display: each block of the image goes out behind the letter "L" in one
+// frame, and the next only after the display has answered with an "R".
 inline constexpr char kBlockCommand = 'L';
+inline constexpr std::size_t kFrameSize = 1 + kBlockSize;
 inline constexpr char kAcknowledgement = 'R';
 inline constexpr std::chrono::seconds kReplyTimeout{3};
-// How long one turn of the wait for an answer sleeps on the port when nothing has come yet.
-// An answer wakes it at once; the window gets its events handled about 200 times a second.
-inline constexpr std::chrono::milliseconds kReplyPollInterval{5};
 
 enum class UploadOutcome {
   Uploaded,    // every block acknowledged
   NoReply,     // a block was not acknowledged within kReplyTimeout
   LinkFailed,  // the port failed while writing or reading (see the result's reason)
+  Cancelled,   // the operator asked to stop (see OperatorPanel::StopRequested)
 };
 
 struct UploadResult {
@@ -33,11 +32,17 @@ struct UploadResult {
 };
 
 // Sends the image (its length a multiple of kBlockSize, see PadTitleImage) over the open link,
-// reporting progress after every acknowledged block and letting the window handle its events
-// while it waits. Nothing more is sent after a block goes unanswered or the port fails.
+// reporting progress after every acknowledged block. It waits for each answer in the panel's
+// WaitHandlingEvents, so the face handles its events meanwhile. Nothing more is sent after a
+// block goes unanswered, the port fails, or the operator asks to stop.
 UploadResult UploadTitleImage(const ByteString& image, SerialLink& link, OperatorPanel& panel);
 
 // The same, giving the outcome only.
 UploadOutcome UploadImage(const ByteString& image, SerialLink& link, OperatorPanel& panel);
+
+// Seconds the line itself takes to carry `blocks` blocks at `bitsPerSecond`: each block's frame
+// out and its "R" back, ten bits a byte (a start bit, 8 data bits, a stop bit). The display's
+// own time comes on top.
+double LineSeconds(std::size_t blocks, long bitsPerSecond);
 
 }  // namespace marvek

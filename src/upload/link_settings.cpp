@@ -24,9 +24,8 @@ LinkSettings FromOperatorChoice(std::string_view portText, std::string_view spee
     link.portNumber = portText[3] - '0';
     link.device = "/dev/ttyS" + std::to_string(link.portNumber - 1);
   } else {
-    link.problem = "Port \"" + std::string(portText) +
-                   "\" names no port: choose Com1 or Com2, or type a device path such as "
-                   "/dev/ttyUSB0";
+    // What the text may be instead is the face's to say, in its own terms.
+    link.problem = "Port \"" + std::string(portText) + "\" names no port";
     return link;
   }
 

@@ -9,7 +9,7 @@
 
 namespace marvek {
 
-// The serial port and line settings chosen in the window.
+// The serial port and line settings the operator chose.
 struct LinkSettings {
   int portNumber = 0;  // the digit of "ComN"; 0 when the text names a device path or nothing usable
   std::string device;  // the device file that will be opened, e.g. "/dev/ttyS0"
@@ -19,6 +19,8 @@ struct LinkSettings {
   std::string problem;
 
   bool usable() const { return problem.empty(); }
+  // The port text names no port at all (rather than a port that may not open).
+  bool namesNoPort() const { return device.empty(); }
 };
 
 // Builds the settings from the texts of the port and speed boxes. "ComN" (any three characters
@@ -42,7 +44,8 @@ struct LinkStatus {
 
 // An open serial port in raw mode: 8 data bits, no parity, 1 stop bit, no flow control.
 // The port is used by this program alone while it is open, and released by Close() or the
-// destructor, at once, so that it can be opened again straight away.
+// destructor, at once, so that it can be opened again straight away. Whoever owns the link gives
+// the port back: a command that is stopped unwinds to the link's owner like any other ending.
 class SerialLink {
  public:
   SerialLink();
@@ -60,6 +63,9 @@ class SerialLink {
   LinkStatus ReadAvailable(ByteString& into);
   // Sleeps until bytes arrive, the device goes away, or `limit` passes.
   LinkStatus WaitReadable(std::chrono::milliseconds limit);
+  // The open port's descriptor, for a wait that watches it together with other things; -1 when
+  // nothing is open. It stays this link's: the caller neither reads, writes nor closes it.
+  int Descriptor() const;
   // Closes the port, discarding what was not sent. Safe to call when nothing is open.
   void Close();
 
@@ -77,9 +83,5 @@ class SerialLink {
   std::unique_ptr<OpenPort> port_;
   std::string lastFailure_;
 };
-
-// Releases every port this process has open (exclusive use, lock, descriptor), for a program that
-// is about to end at once, without unwinding to the owners of the links.
-void ReleaseOpenPorts();
 
 }  // namespace marvek

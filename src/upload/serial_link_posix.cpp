@@ -7,10 +7,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <mutex>
-#include <vector>
 
 #include "shared/system_reason.h"
 #include "upload/serial_link.h"
@@ -76,7 +73,6 @@ struct SerialLink::OpenPort {
   OpenPort(const OpenPort&) = delete;
   OpenPort& operator=(const OpenPort&) = delete;
 
-  void Release();
   // Asks the driver to pass each received byte on at once. An adapter otherwise holds a short
   // reply for its latency timer (16 ms on common ones), and every block waits for a reply.
   // Drivers and pseudo-terminals that refuse are left as they are.
@@ -91,24 +87,7 @@ struct SerialLink::OpenPort {
   bool hungUp = false;  // poll() saw the device go away
 };
 
-namespace {
-
-// The ports open in this process, so that a program ending at once can still release them.
-std::mutex openPortsMutex;
-std::vector<SerialLink::OpenPort*> openPorts;
-
-}  // namespace
-
-SerialLink::OpenPort::OpenPort(int descriptor) : fd(descriptor) {
-  const std::lock_guard lock(openPortsMutex);
-  openPorts.push_back(this);
-}
-
-SerialLink::OpenPort::~OpenPort() {
-  Release();
-  const std::lock_guard lock(openPortsMutex);
-  openPorts.erase(std::find(openPorts.begin(), openPorts.end(), this));
-}
+SerialLink::OpenPort::OpenPort(int descriptor) : fd(descriptor) {}
 
 void SerialLink::OpenPort::AskForLowLatency(serial_struct serial) {
   if (serial.flags & ASYNC_LOW_LATENCY) return;
@@ -126,20 +105,13 @@ void SerialLink::OpenPort::RestoreLatency() {
   ::ioctl(fd, TIOCSSERIAL, &serial);
 }
 
-void SerialLink::OpenPort::Release() {
-  if (fd < 0) return;
+SerialLink::OpenPort::~OpenPort() {
   ::tcflush(fd, TCIOFLUSH);
   RestoreLatency();
   if (haveOriginal) ::tcsetattr(fd, TCSANOW, &original);
   if (exclusive) ::ioctl(fd, TIOCNXCL);
   ::flock(fd, LOCK_UN);
   ::close(fd);
-  fd = -1;
-}
-
-void ReleaseOpenPorts() {
-  const std::lock_guard lock(openPortsMutex);
-  for (SerialLink::OpenPort* port : openPorts) port->Release();
 }
 
 SerialLink::SerialLink() = default;
@@ -147,6 +119,10 @@ SerialLink::~SerialLink() = default;
 
 void SerialLink::Close() {
   port_.reset();
+}
+
+int SerialLink::Descriptor() const {
+  return port_ ? port_->fd : -1;
 }
 
 LinkStatus SerialLink::Fail(int error, std::string message) {
@@ -272,7 +248,12 @@ LinkStatus SerialLink::ReadAvailable(ByteString& into) {
       continue;
     }
     if (n == 0) {
-      // Nothing waiting. A port that has hung up also reads as empty, for good.
+      // Nothing waiting. A port that has hung up also reads as empty, for good: poll() tells
+      // the two apart without waiting.
+      pollfd p{port_->fd, POLLIN, 0};
+      if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+        port_->hungUp = true;
+      }
       if (port_->hungUp) return Fail(EIO, IoFailureReason(EIO));
       return {};
     }

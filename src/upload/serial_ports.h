@@ -19,7 +19,7 @@ struct SerialPortInfo {
 // device database only and opens no port, so it never disturbs a device or a console.
 std::vector<SerialPortInfo> ListSerialPorts();
 
-// Where the command and the window get the list from; tests hand in a fixed one.
+// Where the command and the faces get the list from; tests hand in a fixed one.
 using SerialPortLister = std::function<std::vector<SerialPortInfo>()>;
 
 // What the device database says of one serial port: its udev properties (DEVNAME, DEVLINKS,

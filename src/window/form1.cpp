@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QFile>
 #include <QLayout>
 #include <QListWidget>
@@ -12,29 +13,25 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QSocketNotifier>
+#include <QTimer>
 #include <algorithm>
-#include <cstdlib>
+#include <optional>
+#include <utility>
 
 #include "command/convert_upload.h"
 #include "command/status_messages.h"
 #include "shared/version.h"
-#include "upload/serial_link.h"
 #include "window/about_box.h"
 #include "window/choice_settings.h"
 #include "window/port_box_help.h"
 #include "window/timing_dialog.h"
 #include "window/titles_dialog.h"
 #include "window/titles_view.h"
+#include "window/window_hints.h"
 
 namespace marvek {
 namespace {
-
-// Leaves the program from inside a running command, without unwinding through it: the ports it
-// holds are given back first, so another program can open them straight away.
-[[noreturn]] void EndAtOnce() {
-  ReleaseOpenPorts();
-  std::_Exit(0);
-}
 
 // Adds `items` to an editable box without choosing one of them: the box keeps showing its text.
 void AddItemsKeepingText(QComboBox* box, const QStringList& items) {
@@ -155,15 +152,46 @@ void Form1::ProcessEvents() {
   QCoreApplication::processEvents();
 }
 
+void Form1::WaitHandlingEvents(int descriptor, std::chrono::milliseconds limit) {
+  if (closeRequested_) return;
+  QEventLoop wait;
+  QTimer timeUp;
+  timeUp.setSingleShot(true);
+  timeUp.setTimerType(Qt::PreciseTimer);  // a coarse timer may be late by 5 %
+  connect(&timeUp, &QTimer::timeout, &wait, &QEventLoop::quit);
+  std::optional<QSocketNotifier> port;
+  if (descriptor >= 0) {
+    port.emplace(descriptor, QSocketNotifier::Read);
+    // Once is enough: left on, it would fire again and again inside a dialog's own event loop
+    // (File > Open), where this wait cannot end before the dialog does.
+    connect(&*port, &QSocketNotifier::activated, &wait, [&] {
+      port->setEnabled(false);
+      wait.quit();
+    });
+  }
+  timeUp.start(limit);
+  waiting_ = &wait;
+  wait.exec();
+  waiting_ = nullptr;
+}
+
 void Form1::Command1_Click() {
   // The command works on what was chosen when it started, even if a file is opened meanwhile.
-  const std::string fileName = fileName_;
-  const CharMode mode = c_.Option1->isChecked() ? CharMode::PlainLetters : CharMode::DeviceCodes;
-  const std::string portText = QFile::encodeName(c_.cboPort->currentText()).toStdString();
-  const std::string speedText = c_.cboSpeed->currentText().toStdString();
+  const CommandRequest request{
+      .titleFile = fileName_,
+      .mode = c_.Option1->isChecked() ? CharMode::PlainLetters : CharMode::DeviceCodes,
+      .port = QFile::encodeName(c_.cboPort->currentText()).toStdString(),
+      .speed = c_.cboSpeed->currentText().toStdString(),
+      .conversion = ConversionOptionsFrom(choices_),
+      .pauseBeforeConverting = true,
+      .hints = window_hint::WindowHints(),
+      .listPorts = listPorts_,
+  };
   commandRunning_ = true;
-  ConvertUpload(fileName, mode, portText, speedText, *this, listPorts_);
+  RunCommand(request, *this);
   commandRunning_ = false;
+  // Closed while the command ran: it has stopped and given the port back; now the window goes.
+  if (std::exchange(closeRequested_, false)) close();
 }
 
 void Form1::Otvori_Click() {
@@ -239,7 +267,12 @@ void Form1::ShowTitles_Click() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-  if (commandRunning_) EndAtOnce();
+  if (commandRunning_) {
+    closeRequested_ = true;
+    if (waiting_ != nullptr) waiting_->quit();
+    event->ignore();
+    return;
+  }
   event->accept();
 }
 

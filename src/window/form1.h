@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -13,6 +14,7 @@
 class QAction;
 class QCloseEvent;
 class QSettings;
+class QEventLoop;
 
 namespace marvek {
 
@@ -37,6 +39,11 @@ class Form1 : public QMainWindow, public OperatorPanel {
   void SetInputsEnabled(bool enabled) override;
   void Beep() override;
   void ProcessEvents() override;
+  // Runs the window's event loop until the port has bytes, the time is up or the window is
+  // closed: the menus and the bar stay alive, and the wait costs no processor time.
+  void WaitHandlingEvents(int descriptor, std::chrono::milliseconds limit) override;
+  // The window was closed while the command ran.
+  bool StopRequested() const override { return closeRequested_; }
 
   // Chooses `path` (a full path in the local 8-bit encoding) as the title file, as File > Open
   // does when the operator picks a file: the status list starts afresh with "Ready..." and
@@ -48,7 +55,8 @@ class Form1 : public QMainWindow, public OperatorPanel {
   const ConversionChoices& conversionChoices() const { return choices_; }
 
  protected:
-  // Ends the program at once while a command runs (see EndAtOnce).
+  // While a command runs, the window stays until the command has stopped and given the port
+  // back, a moment later; then it closes and the program ends.
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -72,7 +80,9 @@ class Form1 : public QMainWindow, public OperatorPanel {
   Form1Controls c_;
   std::string fileName_;  // the chosen title file in the local 8-bit encoding; empty for none
   bool commandRunning_ = false;
-  int shownProgress_ = 0;  // the value of ProgressBar1, kept here to compare without a call
+  bool closeRequested_ = false;    // closed while the command ran: it is to stop
+  QEventLoop* waiting_ = nullptr;  // the loop of WaitHandlingEvents while it runs
+  int shownProgress_ = 0;          // the value of ProgressBar1, kept here to compare without a call
   std::unique_ptr<QSettings> settings_;
   ConversionChoices choices_;
   QAction* repairTitleFiles_ = nullptr;

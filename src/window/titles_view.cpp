@@ -59,11 +59,9 @@ std::vector<std::string> RefusalLines(const std::string& path, const ConversionR
     return {path + status::kCannotBeRead + result.reason};
   }
   std::vector<std::string> lines{path + status::kIncorrect};
-  lines.push_back("Line " + std::to_string(result.lineNumber) + ": " + result.reason);
-  if (result.fault == LineFault::SubRipWithoutRate || result.fault == LineFault::Mpl2WithoutRate) {
-    lines.push_back(window_hint::kSetDisplayRate);
+  for (std::string& line : RefusalLines(result, window_hint::WindowHints())) {
+    lines.push_back(std::move(line));
   }
-  if (result.repairable) lines.push_back(window_hint::kRepairMends);
   return lines;
 }
 
@@ -104,9 +102,11 @@ TitlesView ViewTitles(const std::string& path, CharMode mode, const ConversionCh
     view.refusal = RefusalLines(path, result);
     return view;
   }
+  // The command's lines after "File successfull converted.", with the encoding named always.
   view.reading.push_back(ReadingLine(result.encoding));
-  if (result.cyrillicInLatin) view.reading.push_back(status::kCyrillicInLatin);
-  if (result.lettersSimplified) view.reading.push_back(status::kLettersSimplified);
+  for (std::string& line : ConvertedLines(result, options)) {
+    if (line != view.reading.front()) view.reading.push_back(std::move(line));
+  }
   view.adjustments = AdjustmentLines(choices);
 
   view.image = std::move(result.image);

@@ -36,7 +36,7 @@ struct TitlesView {
   std::vector<std::string> adjustments;  // what repair and timing did, in sentences
 
   bool shown() const { return outcome == ConversionOutcome::Converted; }
-  std::size_t blocks() const { return image.size() / kImageBlockSize; }
+  std::size_t blocks() const { return image.size() / kBlockSize; }
   // The text of title `title` as the display shows it (see DisplayText).
   std::string DisplayedText(std::size_t title) const;
   std::size_t SourceLine(std::size_t title) const {

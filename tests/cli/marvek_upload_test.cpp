@@ -112,10 +112,17 @@ TEST(MarvekUpload, EachFailureEndsWithItsOwnExitCodeAndSendsNothing) {
   }
   EXPECT_EQ(bench.display.FrameCount(), 0u);
 
+  // Each says how to mend it in the command line's terms.
+  ProgramRun noPort(kProgram, {"-p", "Com0", good});
+  EXPECT_EQ(noPort.Finish(), 3);
+  EXPECT_EQ(Lines(noPort.err())[2],
+            "Port \"Com0\" names no port: --port takes ComN (N from 1 to 9) or a device path such "
+            "as /dev/ttyUSB0");
   ProgramRun subRip(kProgram, {"-p", port, srt});
   subRip.Finish();
-  EXPECT_EQ(Lines(subRip.err())[2],
-            "Line 1: this is a SubRip file, whose times need the display's frame rate");
+  EXPECT_EQ(
+      Lines(subRip.err())[2],
+      "Line 1: this is a SubRip file, whose times need the display's frame rate; use --fps RATE");
 }
 
 TEST(MarvekUpload, ASilentDisplayEndsWithExitCode4) {
@@ -214,7 +221,7 @@ TEST(MarvekUpload, ShowsChecksAndWritesTheImageWithoutOpeningThePort) {
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(stored), {}),
             ExpectedImage(kTitles, CharMode::PlainLetters));
   ProgramRun cannotWrite(kProgram, {"-o", (dir.path() / "no" / "dir.bin").string(), sub});
-  EXPECT_EQ(cannotWrite.Finish(), 1);
+  EXPECT_EQ(cannotWrite.Finish(), 5);
 }
 
 }  // namespace

@@ -109,7 +109,8 @@ TEST(ConvertUpload, NothingIsReadOrSentWithoutAFileOrWithABadOne) {
             (Strings{"Converting " + number, number + " is incorrect for converting.",
                      "Line 2: end frame \"4x\" is not a number", "Converting aborted !"}));
 
-  // The window has no frame rate to offer, so a SubRip file is refused with what it is.
+  // Without a frame rate a SubRip file is refused with what it is and what it lacks; how to give
+  // a rate is the face's to add.
   const std::string subRip =
       run.dir.Write("film.srt", "1\r\n00:00:01,000 --> 00:00:02,000\r\nHi\r\n");
   RecordingPanel badSubRip;
@@ -147,7 +148,7 @@ TEST(ConvertUpload, APortThatCannotBeUsedIsNamedWithItsReasonAndThePortsFound) {
   };
   const auto expect = [&](const std::string& port, const std::string& speed, const Strings& why) {
     RecordingPanel panel;
-    ConvertUpload(file, CharMode::DeviceCodes, port, speed, panel, listPorts);
+    RunCommand({.titleFile = file, .port = port, .speed = speed, .listPorts = listPorts}, panel);
     Strings lines = converted;
     lines.insert(lines.end(), why.begin(), why.end());
     lines.insert(lines.end(), {"Upload aborted !", "<beep>"});
@@ -169,8 +170,11 @@ TEST(ConvertUpload, APortThatCannotBeUsedIsNamedWithItsReasonAndThePortsFound) {
   }
   EXPECT_EQ(listings, 3);
   RecordingPanel none;
-  ConvertUpload(file, CharMode::DeviceCodes, "Com0", "9600", none,
-                [] { return std::vector<SerialPortInfo>{}; });
+  RunCommand({.titleFile = file,
+              .port = "Com0",
+              .speed = "9600",
+              .listPorts = [] { return std::vector<SerialPortInfo>{}; }},
+             none);
   EXPECT_EQ(none.statuses.at(3), "No serial ports found.");
   EXPECT_EQ(run.display.FrameCount(), 0u);
 }
@@ -263,7 +267,7 @@ TEST(ConvertUpload, RepairSaysWhatItLeftOutAndMendedAfterTheEncoding) {
                                      "Content-Type: text/plain\n\n{1}{1}23.976\n{10}{20}/Hi\n");
   RecordingPanel panel;
   ByteString image;
-  EXPECT_EQ(ConvertForCommand(file, CharMode::DeviceCodes, panel, {.repair = true}, image),
+  EXPECT_EQ(ConvertOnly({.titleFile = file, .conversion = {.repair = true}}, panel, image),
             CommandOutcome::Converted);
   EXPECT_EQ(panel.StatusesAndBeeps(),
             (Strings{"Converting " + file, "<beep>", "File successfull converted.",
@@ -271,7 +275,75 @@ TEST(ConvertUpload, RepairSaysWhatItLeftOutAndMendedAfterTheEncoding) {
                      "Repair left out 1 blank line (line 2), 1 line that is no title (line 1), 1 "
                      "frame-rate line (line 3); mended 1 title with \"/\" starting a line (line "
                      "4)."}));
-  EXPECT_EQ(image, std::string("\x00\x0A\x00\x0AHi{", 7));
+  EXPECT_EQ(image, std::string("\x00\x0A\x00\x0AHi{", 7) + std::string(9, '\xFF'));
+}
+
+// A panel whose operator asks to stop once the status line `at` stands last, or at the first
+// progress of the conversion when `at` is empty.
+struct StoppingPanel : RecordingPanel {
+  explicit StoppingPanel(std::string line) : at(std::move(line)) {}
+  bool StopRequested() const override { return stop; }
+  void WaitHandlingEvents(int descriptor, std::chrono::milliseconds limit) override {
+    if (!at.empty() && !statuses.empty() && statuses.back() == at) stop = true;
+    RecordingPanel::WaitHandlingEvents(descriptor, limit);
+  }
+  void SetProgress(float percent) override {
+    if (at.empty() && !inputsEnabled) stop = true;
+    RecordingPanel::SetProgress(percent);
+  }
+  std::string at;
+  bool stop = false;
+};
+
+TEST(RunCommand, AStopEndsTheRunThroughItsUsualPathsWhereverItComes) {
+  SimOptions silent;
+  silent.silent = true;
+  Station run(silent);
+  const std::string file = run.dir.Write("film.sub", kTitles);
+  const CommandRequest request{.titleFile = file,
+                               .port = run.display.PortPath(),
+                               .speed = "115200",
+                               .pauseBeforeConverting = true};
+
+  // While the first block waits for its answer: the port is closed, no beep, nothing more sent.
+  StoppingPanel waiting("Uploading...");
+  EXPECT_EQ(RunCommand(request, waiting), CommandOutcome::Cancelled);
+  EXPECT_EQ(waiting.StatusesAndBeeps(),
+            (Strings{"Converting " + file, "<beep>", "File successfull converted.", "Uploading...",
+                     "Upload aborted !"}));
+  ExpectFramedByInputs(waiting);
+  EXPECT_TRUE(run.display.WaitForFrames(1, 5s));
+  EXPECT_EQ(run.display.FrameCount(), 1u);
+  EXPECT_TRUE(SerialLink().Open(FromOperatorChoice(run.display.PortPath(), "9600")));
+
+  // In the pause, and after the first line of the conversion: the file is not sent.
+  StoppingPanel pausing("Converting " + file);
+  EXPECT_EQ(RunCommand(request, pausing), CommandOutcome::Cancelled);
+  EXPECT_EQ(pausing.StatusesAndBeeps(), (Strings{"Converting " + file, "Converting aborted !"}));
+  ExpectFramedByInputs(pausing);
+  StoppingPanel converting("");
+  EXPECT_EQ(RunCommand(request, converting), CommandOutcome::Cancelled);
+  EXPECT_EQ(converting.StatusesAndBeeps(), (Strings{"Converting " + file, "Converting aborted !"}));
+  // The first line's progress, then the bar back at 0.
+  EXPECT_EQ(converting.progress.size(), 2u);
+  EXPECT_EQ(run.display.FrameCount(), 1u);
+}
+
+TEST(ConvertOnly, GivesTheFilledImageWithTheCommandsLinesAndOpensNoPort) {
+  TempDir dir;
+  const std::string file = dir.Write("film.sub", kTitles);
+  RecordingPanel panel;
+  ByteString image;
+  EXPECT_EQ(ConvertOnly({.titleFile = file, .port = "/dev/marvek-no-such-port"}, panel, image),
+            CommandOutcome::Converted);
+  EXPECT_EQ(image, ExpectedImage(kTitles, CharMode::DeviceCodes));
+  EXPECT_EQ(panel.StatusesAndBeeps(),
+            (Strings{"Converting " + file, "<beep>", "File successfull converted."}));
+  ExpectFramedByInputs(panel);
+
+  RecordingPanel none;
+  EXPECT_EQ(ConvertOnly({}, none, image), CommandOutcome::NoFileSelected);
+  EXPECT_EQ(none.statuses, Strings{"File not selected !"});
 }
 
 TEST(PauseProg, WaitsItsTimeWhileServingTheWindow) {

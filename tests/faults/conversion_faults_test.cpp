@@ -126,8 +126,11 @@ TEST(ConversionFaults, ALineOf300MegabytesIsConvertedInBoundedMemory) {
   const int opensBefore = port.opens.Opens();
 
   const ChildRun run = RunInChild([&](LeanPanel& panel) {
-    ConvertUpload(file, CharMode::DeviceCodes, port.pty.path(), "115200", panel,
-                  [] { return std::vector<SerialPortInfo>{}; });
+    RunCommand({.titleFile = file,
+                .port = port.pty.path(),
+                .speed = "115200",
+                .listPorts = [] { return std::vector<SerialPortInfo>{}; }},
+               panel);
   });
   ASSERT_TRUE(run.exited);
   EXPECT_EQ(run.statuses,

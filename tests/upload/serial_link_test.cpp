@@ -21,45 +21,6 @@ namespace {
 using namespace std::chrono_literals;
 using testing::PtyPair;
 
-TEST(FromOperatorChoice, TheFourthCharacterNamesTheSerialPort) {
-  struct Case {
-    const char* port;
-    int number;
-    const char* device;
-  };
-  for (const Case c : {Case{"Com1", 1, "/dev/ttyS0"}, Case{"Com2", 2, "/dev/ttyS1"},
-                       Case{"Com12", 1, "/dev/ttyS0"}, Case{"COM9", 9, "/dev/ttyS8"},
-                       Case{"/dev/ttyUSB0", 0, "/dev/ttyUSB0"}}) {
-    SCOPED_TRACE(c.port);
-    const LinkSettings s = FromOperatorChoice(c.port, "9600");
-    EXPECT_TRUE(s.usable()) << s.problem;
-    EXPECT_EQ(s.portNumber, c.number);
-    EXPECT_EQ(s.device, c.device);
-    EXPECT_EQ(s.settings, "9600,N,8,1");
-    EXPECT_EQ(s.speed, 9600);
-  }
-  EXPECT_EQ(FromOperatorChoice("Com1", "115200").settings, "115200,N,8,1");
-  EXPECT_EQ(FromOperatorChoice("Com1", " 38400 ").speed, 38400);
-}
-
-TEST(FromOperatorChoice, SaysWhyAPortOrSpeedCannotBeUsed) {
-  for (const char* port : {"", "Com", "Com0", "ComX", "ttyUSB0"}) {
-    SCOPED_TRACE(port);
-    const LinkSettings s = FromOperatorChoice(port, "9600");
-    EXPECT_FALSE(s.usable());
-    EXPECT_EQ(s.problem, "Port \"" + std::string(port) +
-                             "\" names no port: choose Com1 or Com2, or type a device path such "
-                             "as /dev/ttyUSB0");
-  }
-  for (const char* speed : {"", "abc", "0", "-9600", "+9600", "96 00", "9600.5", "99999999999"}) {
-    SCOPED_TRACE(speed);
-    const LinkSettings s = FromOperatorChoice("Com1", speed);
-    EXPECT_FALSE(s.usable());
-    EXPECT_EQ(s.problem, "Speed \"" + std::string(speed) +
-                             "\" is not a whole number of bits per second, such as 9600");
-  }
-}
-
 LinkSettings Port(const std::string& path, const char* speed = "9600") {
   return FromOperatorChoice(path, speed);
 }

@@ -157,6 +157,64 @@ TEST_F(Form1Command, OpenDuringARunLeavesTheRunWithTheFileItStartedWith) {
   EXPECT_EQ(status.at(3), "Converting aborted !");
 }
 
+TEST_F(Form1Command, TheWaitForAnAnswerServesTheWindowAndWakesForTheAnswer) {
+  testing::PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  const QString file = QString::fromStdString(dir.Write("titles.txt", kTitles));
+  const QString next = QString::fromStdString(dir.Write("next.txt", kTitles));
+  Open(file);
+  Type("cboPort", pty.path());
+  // The device starts answering only once File > Open has run inside the wait for the first
+  // answer; that answer then ends the wait.
+  std::optional<testing::AnsweringDevice> device;
+  const auto watch = QObject::connect(Find<QListWidget>(form, "List1")->model(),
+                                      &QAbstractItemModel::rowsInserted, &form, [&] {
+                                        if (Status().back() != "Uploading...") return;
+                                        QTimer::singleShot(0, &form, [&] {
+                                          Open(next);
+                                          device.emplace(pty.master());
+                                        });
+                                      });
+  Press();
+  QObject::disconnect(watch);
+  EXPECT_EQ(Status(), (QStringList{"Ready...", "Selected " + next, "File successfull uploaded.",
+                                   "Finised."}));
+  ASSERT_TRUE(device.has_value());
+  EXPECT_EQ(device->Image(), testing::ExpectedImage(kTitles, CharMode::DeviceCodes));
+}
+
+TEST_F(Form1Command, SaysInItsOwnWordsHowToMendAPortOrASubRipFile) {
+  const std::string subRip = dir.Write("film.srt", "1\r\n00:00:01,000 --> 00:00:02,000\r\nHi\r\n");
+  Open(QString::fromStdString(subRip));
+  Press();
+  EXPECT_TRUE(
+      Status().contains("Line 1: this is a SubRip file, whose times need the display's "
+                        "frame rate; set the display's frame rate in Options > Timing..."))
+      << Status().join('\n').toStdString();
+
+  // A blank line is refused with the way to repair it; with Options > Repair title files the
+  // same file converts.
+  Open(QString::fromStdString(dir.Write("blank.sub", "{1}{2}a\r\n\r\n{3}{4}b\r\n")));
+  Press();
+  EXPECT_TRUE(Status().contains("Options > Repair title files leaves out or mends such lines."))
+      << Status().join('\n').toStdString();
+  Find<QAction>(form, "RepairTitleFiles")->trigger();
+  Press();
+  Find<QAction>(form, "RepairTitleFiles")->trigger();
+  EXPECT_TRUE(Status().contains("File successfull converted.") &&
+              Status().contains("Repair left out 1 blank line (line 2)."))
+      << Status().join('\n').toStdString();
+
+  Open(QString::fromStdString(dir.Write("titles.txt", kTitles)));
+  Type("cboPort", "Com");
+  Press();
+  EXPECT_TRUE(
+      Status().contains("Port \"Com\" names no port: choose Com1 or Com2, or type a device path "
+                        "such as /dev/ttyUSB0"))
+      << Status().join('\n').toStdString();
+  EXPECT_EQ(Status().back(), "Upload aborted !");
+}
+
 TEST_F(Form1Command, AFileNamedOnTheCommandLineIsChosenByItsBytesAndAMissingOneAllTheSame) {
   // A Windows-1250 name that is not UTF-8, named relative to the current folder.
   const std::string name =
@@ -196,12 +254,18 @@ TEST_F(Form1Command, AFileNamedOnTheCommandLineIsChosenByItsBytesAndAMissingOneA
 constexpr const char* kPortVariable = "MARVEK_FORM1_TEST_PORT";
 constexpr const char* kFileVariable = "MARVEK_FORM1_TEST_FILE";
 
-// Starts an upload to a display that never answers, and ends the window with `end` at the
-// first events handled after the status line that begins with `after`: "Converting" ends it in
-// the half-second pause, "Uploading..." while the first frame waits for its answer. Returns only
-// if the window did not end the program.
-void EndWhileTheCommandRuns(const std::string& port, const std::string& file, void (*end)(Form1&),
-                            const QString& after) {
+// How the program ends when the window did not end it well.
+constexpr int kNotEndedInTime = 3;
+constexpr int kPortStillHeld = 4;
+
+// Starts an upload to a display that never answers from the event loop, as the program's own
+// does, and ends the window with `end` at the first events handled after the status line that
+// begins with `after`: "Converting" ends it in the half-second pause, "Uploading..." while the
+// first frame waits for its answer. The program then ends as the marvek program does, with the
+// code of the event loop, once the port is free; or with kNotEndedInTime when the event loop
+// runs on for two seconds after `end`.
+[[noreturn]] void EndWhileTheCommandRuns(const std::string& port, const std::string& file,
+                                         void (*end)(Form1&), const QString& after) {
   auto* chooser = new ScriptedChooser;
   Form1 form{std::unique_ptr<ScriptedChooser>(chooser)};
   form.show();
@@ -209,10 +273,20 @@ void EndWhileTheCommandRuns(const std::string& port, const std::string& file, vo
   Find<QAction>(form, "Otvori")->trigger();
   Find<QComboBox>(form, "cboPort")->setEditText(QString::fromStdString(port));
   auto* list = Find<QListWidget>(form, "List1");
+  bool ended = false;
   QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, &form, [&] {
-    if (Entries(list).back().startsWith(after)) QTimer::singleShot(0, &form, [&] { end(form); });
+    if (ended || !Entries(list).back().startsWith(after)) return;
+    ended = true;
+    QTimer::singleShot(0, &form, [&] {
+      end(form);
+      QTimer::singleShot(2000, [] { QCoreApplication::exit(kNotEndedInTime); });
+    });
   });
-  Find<QPushButton>(form, "Command1")->click();
+  QTimer::singleShot(0, &form, [&] { Find<QPushButton>(form, "Command1")->click(); });
+  const int code = QApplication::exec();
+  // The port was given back by the window, not by the end of the process.
+  if (!SerialLink().Open(FromOperatorChoice(port, "9600"))) std::_Exit(kPortStillHeld);
+  std::_Exit(code);
 }
 
 void ExpectEndsAtOnceAndFreesThePort(void (*end)(Form1&), const QString& after = "Uploading...") {

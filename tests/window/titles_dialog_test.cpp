@@ -89,7 +89,7 @@ TEST_F(TitlesFromTheWindow, AFileItCannotShowGetsItsReasonInstead) {
   ASSERT_NE(timed, nullptr);
   EXPECT_TRUE(Find<QLabel>(*timed, "Refusal")
                   ->text()
-                  .endsWith("\nSet the display's frame rate in Options > Timing..."));
+                  .endsWith("; set the display's frame rate in Options > Timing..."));
   delete timed;
   EXPECT_EQ(Entries(Find<QListWidget>(form, "List1")).size(), 2);  // Ready... and Selected ...
 }

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "shared/block_size.h"
 #include "shared/types.h"
 
 namespace marvek::sim {
@@ -42,11 +43,11 @@ struct Upload {
 };
 
 // Plays the title display on a pseudo-terminal: the tool opens PortPath() as its serial port.
-// Frames are 17 bytes, "L" and 16 bytes of the image; each is answered with the reply text.
+// Frames are "L" and a block of the image (17 bytes); each is answered with the reply text.
 // All accessors may be called from any thread while the display serves.
 class TitleDisplaySim {
  public:
-  static constexpr std::size_t kFrameSize = 17;
+  static constexpr std::size_t kFrameSize = 1 + kBlockSize;
   static constexpr char kFrameStart = 'L';
 
   explicit TitleDisplaySim(SimOptions options = {});

@@ -1,0 +1,42 @@
+#include "window_measurements.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <cstdlib>
+
+#include "measurements.h"
+#include "window/form1.h"
+
+namespace marvek::bench {
+
+namespace {
+
+// Runs `measure` with the window shown and its first events handled.
+template <typename Measure>
+double WithWindow(Measure measure) {
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  int argc = 1;
+  char name[] = "marvek_bench";
+  char* argv[] = {name, nullptr};
+  QApplication application(argc, argv);
+  Form1 window;
+  window.show();
+  // The window's first layout and paint are done before anything is measured.
+  QEventLoop settle;
+  QTimer::singleShot(200, &settle, &QEventLoop::quit);
+  settle.exec();
+  return measure(window);
+}
+
+}  // namespace
+
+double MeasureConversionWithWindow(const std::string& path, int runs) {
+  return WithWindow([&](Form1& window) { return MeasureConversionWith(path, window, runs); });
+}
+
+double MeasureIdleWaitInWindow() {
+  return WithWindow([](Form1& window) { return MeasureIdleWait(window); });
+}
+
+}  // namespace marvek::bench
