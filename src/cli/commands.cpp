@@ -83,16 +83,33 @@ int Upload(const Request& request, TerminalPanel& panel) {
 }
 
 int Check(const Request& request, TerminalPanel& panel) {
+  // The whole file is read, and every problem kept for the list after the report.
+  Request checked = request;
+  checked.command.conversion.collectProblems = true;
+  std::vector<LineProblem> problems;
+  TimingReport timing;
+  checked.command.converted = [&](const ConversionResult& result) {
+    problems = result.problems;
+    timing = result.timing;
+  };
   ByteString image;
-  if (const int code = Convert(request, panel, image); code != exit_code::kDone) return code;
-  // No port is opened, but the choice of port and speed is checked as an upload would use it.
-  const LinkSettings settings = FromOperatorChoice(request.command.port, request.command.speed);
-  if (!settings.usable()) {
-    panel.AddStatus(UnusableLinkReason(settings, request.command.hints));
-    return exit_code::kPortUnusable;
+  const int code = Convert(checked, panel, image);
+  if (code != exit_code::kDone && code != exit_code::kTitleFileUnusable) return code;
+  std::string report;
+  if (code == exit_code::kDone) {
+    // No port is opened, but the choice of port and speed is checked as an upload would use it.
+    const LinkSettings settings = FromOperatorChoice(request.command.port, request.command.speed);
+    if (!settings.usable()) {
+      panel.AddStatus(UnusableLinkReason(settings, request.command.hints));
+      return exit_code::kPortUnusable;
+    }
+    report = CheckReport(DecodeTitleImage(image), settings.speed);
+    report += TimingReportLines(timing);
   }
-  const std::string report = CheckReport(DecodeTitleImage(image), settings.speed);
-  return WriteStandardOutput(report, panel) ? exit_code::kDone : exit_code::kOutputUnwritable;
+  const bool repair = request.command.conversion.repair;
+  for (const LineProblem& problem : problems) report += DescribeProblem(problem, repair) + "\n";
+  if (!WriteStandardOutput(report, panel)) return exit_code::kOutputUnwritable;
+  return code;
 }
 
 int Show(const Request& request, TerminalPanel& panel) {

@@ -5,12 +5,14 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "cli/commands.h"
 #include "cli/end_signals.h"
 #include "cli/exit_codes.h"
 #include "cli/terminal_panel.h"
 #include "convert/frame_rate.h"
+#include "convert/title_shift.h"
 #include "shared/version.h"
 
 namespace {
@@ -19,7 +21,7 @@ using namespace marvek;
 using namespace marvek::cli;
 
 constexpr const char* kDescription =
-    "Converts a title file ({start}{end}text lines, or SubRip with --fps) into the title\n"
+    "Converts a title file ({start}{end}text lines, or SubRip and MPL2 with --fps) into the title\n"
     "display's image and uploads it over a serial line. Status lines go to standard error;\n"
     "standard output carries only data (--show, --output -, --list-ports).";
 
@@ -35,6 +37,8 @@ int main(int argc, char** argv) {
   CLI::App app(kDescription, "marvek-upload");
   Request request;
   std::string fps;
+  std::string fileFps;
+  std::string shift;
   bool plainLetters = false;
   bool quiet = false;
   bool checkOnly = false;
@@ -46,11 +50,22 @@ int main(int argc, char** argv) {
   app.add_option("-s,--speed", request.command.speed, "bits per second")->capture_default_str();
   app.add_flag("--plain-letters", plainLetters,
                "send č ć š ž đ as plain letters (default: the display's own codes)");
-  auto* fpsOption =
-      app.add_option(
-             "--fps", fps,
-             "read a SubRip file, turning its times into frames at RATE (e.g. 24, 25, 23.976)")
+  auto* fpsOption = app.add_option("--fps", fps,
+                                   "the display's frame rate: SubRip and MPL2 times become frames "
+                                   "at RATE, and a brace file whose own rate is known is retimed "
+                                   "to it (e.g. 24, 25, 23.976)")
+                        ->type_name("RATE");
+  auto* fileFpsOption =
+      app.add_option("--file-fps", fileFps,
+                     "the brace file's own frame rate, over any frame-rate line in the file")
           ->type_name("RATE");
+  auto* shiftOption = app.add_option("--shift", shift,
+                                     "move every title by whole frames (-48, +120) or seconds "
+                                     "(-2.5s, +90s; needs --fps)")
+                          ->type_name("OFFSET");
+  app.add_flag("--repair", request.command.conversion.repair,
+               "leave out or mend the lines a strict reading refuses (blank lines, lines that are "
+               "no title, negative frames, braces in the text, the italic \"/\")");
   app.add_flag("--check", checkOnly,
                "convert only, and report what would be sent; no port is opened");
   app.add_flag("--show", showOnly,
@@ -86,13 +101,26 @@ int main(int argc, char** argv) {
   if (request.command.titleFile.empty()) {
     return WrongUsage("TITLE-FILE is required");
   }
-  if (fpsOption->count() > 0) {
-    request.command.conversion.displayRate = ParseFrameRate(fps);
-    if (!request.command.conversion.displayRate) {
-      return WrongUsage("--fps: \"" + fps +
+  ConversionOptions& conversion = request.command.conversion;
+  for (const auto& [option, text, rate] :
+       {std::tuple{fpsOption, &fps, &conversion.displayRate},
+        std::tuple{fileFpsOption, &fileFps, &conversion.fileRate}}) {
+    if (option->count() == 0) continue;
+    *rate = ParseFrameRate(*text);
+    if (!*rate) {
+      return WrongUsage(option->get_name() + ": \"" + *text +
                         "\" is no frame rate; give frames a second above 0 and at most 1000, "
                         "such as 25 or 23.976");
     }
+  }
+  if (shiftOption->count() > 0) {
+    std::string why;
+    const std::optional<TitleShift> read = ParseTitleShift(shift, why);
+    if (!read) return WrongUsage("--shift: \"" + shift + "\": " + why);
+    const std::optional<std::int64_t> frames = ShiftInFrames(*read, conversion.displayRate);
+    if (!frames)
+      return WrongUsage(std::string("--shift: ") + kShiftNeedsDisplayRate + "; use --fps RATE");
+    conversion.shift = *frames;
   }
   request.command.mode = plainLetters ? CharMode::PlainLetters : CharMode::DeviceCodes;
 

@@ -53,4 +53,14 @@ std::string CheckReport(const DecodedImage& image, int speed) {
   return out;
 }
 
+std::string TimingReportLines(const TimingReport& timing) {
+  std::string out;
+  for (const std::string& line : TimingStatusLines(timing)) out.append(line).append("\n");
+  if (const std::string asTheyStand = FramesAsTheyStandLine(timing); !asTheyStand.empty()) {
+    out.append(asTheyStand).append("\n");
+  }
+  if (out.empty()) out = "Frames as in the file; no shift.\n";
+  return out;
+}
+
 }  // namespace marvek::cli

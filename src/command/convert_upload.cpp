@@ -77,6 +77,7 @@ CommandOutcome ConvertTheFile(const CommandRequest& request, OperatorPanel& pane
   }
   ConversionResult converted =
       ConvertTitleFile(request.titleFile, request.mode, panel, request.conversion);
+  if (request.converted) request.converted(converted);
   if (converted.outcome != ConversionOutcome::Converted) {
     return ReportFailedConversion(request, converted, panel);
   }

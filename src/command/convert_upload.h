@@ -39,6 +39,9 @@ struct CommandRequest {
   // Called with the number of blocks once the file is converted, before the port is opened; a
   // terminal counts them on its progress line.
   std::function<void(std::size_t blocks)> uploadStarting = {};
+  // Called with what the conversion gave, whatever its outcome, before the command's lines about
+  // it: for a face that reports more of it (every problem a check lists, the timing).
+  std::function<void(const ConversionResult&)> converted = {};
   // Names the ports there are when the chosen one cannot be opened; empty: the machine's own.
   SerialPortLister listPorts = {};
 };

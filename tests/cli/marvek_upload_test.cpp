@@ -100,6 +100,9 @@ TEST(MarvekUpload, EachFailureEndsWithItsOwnExitCodeAndSendsNothing) {
       {{"-p", missingPort, good}, 3, "Upload aborted !"},
       {{"-p", port, "-s", "fast", good}, 3, "Upload aborted !"},
       {{"--check", "-s", "0", good}, 3, "Speed \"0\""},
+      {{"--check", "--shift", "2.5", good}, 2, "Run with --help for more information."},
+      {{"--check", "--shift", "-2s", good}, 2, "Run with --help for more information."},
+      {{"--check", "--file-fps", "x", good}, 2, "Run with --help for more information."},
   };
   for (const Case& c : cases) {
     ProgramRun run(kProgram, c.arguments);
@@ -209,7 +212,26 @@ TEST(MarvekUpload, ShowsChecksAndWritesTheImageWithoutOpeningThePort) {
   ASSERT_EQ(check.Finish(), 0) << check.err();
   EXPECT_EQ(check.out(),
             "Titles: 2\nImage: 32 bytes, 2 blocks\nFrames: 100 to 300\n"
-            "Upload at 19200 bit/s: about 0.02 s on the line\n");
+            "Upload at 19200 bit/s: about 0.02 s on the line\nFrames as in the file; no shift.\n");
+
+  // The whole file is checked: every problem a line, after the report when it converts.
+  const std::string faults =
+      dir.Write("faults.sub", "{1}{1}25\r\n{50}{75}a\r\n\r\n{-5}{40}b\r\n{100}{125}c\r\n");
+  ProgramRun strict(kProgram, {"--check", faults});
+  EXPECT_EQ(strict.Finish(), 1);
+  const Strings listed = Lines(strict.out());
+  ASSERT_EQ(listed.size(), 3u) << strict.out();
+  EXPECT_TRUE(listed[0].starts_with("Line 1: ")) << listed[0];
+  EXPECT_TRUE(listed[1].starts_with("Line 3: ")) << listed[1];
+  EXPECT_TRUE(listed[2].starts_with("Line 4: ")) << listed[2];
+  // With repair it converts, retimed from the file's 25 to the display's 50 and shifted back.
+  ProgramRun repaired(kProgram, {"--check", "--repair", "--fps", "50", "--shift", "-1s", faults});
+  EXPECT_EQ(repaired.Finish(), 0) << repaired.err();
+  EXPECT_NE(repaired.out().find("Titles: 3\n"), std::string::npos) << repaired.out();
+  EXPECT_NE(repaired.out().find("Frames retimed from 25 to 50 frames a second.\n"),
+            std::string::npos)
+      << repaired.out();
+  EXPECT_NE(repaired.out().find("Line 4: "), std::string::npos) << repaired.out();
 
   ProgramRun image(kProgram, {"--output", "-", sub});
   ASSERT_EQ(image.Finish(), 0);
