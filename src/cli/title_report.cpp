@@ -7,22 +7,6 @@
 #include "upload/block_upload.h"
 
 namespace marvek::cli {
-namespace {
-
-std::string Duration(double seconds) {
-  char text[48];
-  if (seconds < 10) {
-    std::snprintf(text, sizeof text, "%.2f s", seconds);
-  } else if (seconds < 60) {
-    std::snprintf(text, sizeof text, "%.1f s", seconds);
-  } else {
-    const long long whole = std::llround(seconds);
-    std::snprintf(text, sizeof text, "%lld min %lld s", whole / 60, whole % 60);
-  }
-  return text;
-}
-
-}  // namespace
 
 std::string TitlesAsTitleFile(const DecodedImage& image) {
   std::string out;
@@ -49,7 +33,7 @@ std::string CheckReport(const DecodedImage& image, int speed) {
     out.append(std::to_string(image.titles.back().end)).append("\n");
   }
   out.append("Upload at ").append(std::to_string(speed)).append(" bit/s: about ");
-  out.append(Duration(LineSeconds(blocks, speed))).append(" on the line\n");
+  out.append(LineTimeText(LineSeconds(blocks, speed))).append(" on the line\n");
   return out;
 }
 

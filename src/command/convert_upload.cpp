@@ -19,26 +19,6 @@ std::string WithHint(const std::string& reason, const char* joint, const std::st
   return hint.empty() ? reason : reason + joint + hint;
 }
 
-// The status line that names the encoding a title file was read in; null for Windows-1250.
-const char* ReadAsStatus(TextEncoding encoding) {
-  switch (encoding) {
-    case TextEncoding::Utf8:
-      return status::kReadAsUtf8;
-    case TextEncoding::Utf16LittleEndian:
-    case TextEncoding::Utf16BigEndian:
-      return status::kReadAsUtf16;
-    case TextEncoding::Iso8859_2:
-      return status::kReadAsIso8859_2;
-    case TextEncoding::Windows1251:
-      return status::kReadAsWindows1251;
-    case TextEncoding::Windows1252:
-      return status::kReadAsWindows1252;
-    case TextEncoding::Windows1250:
-      break;
-  }
-  return nullptr;
-}
-
 // Says why the conversion gave nothing to send, and what the command comes to.
 CommandOutcome ReportFailedConversion(const CommandRequest& request,
                                       const ConversionResult& converted, OperatorPanel& panel) {
@@ -148,6 +128,25 @@ CommandOutcome WithInputsDisabled(OperatorPanel& panel, Step step) {
 }
 
 }  // namespace
+
+const char* ReadAsStatus(TextEncoding encoding) {
+  switch (encoding) {
+    case TextEncoding::Utf8:
+      return status::kReadAsUtf8;
+    case TextEncoding::Utf16LittleEndian:
+    case TextEncoding::Utf16BigEndian:
+      return status::kReadAsUtf16;
+    case TextEncoding::Iso8859_2:
+      return status::kReadAsIso8859_2;
+    case TextEncoding::Windows1251:
+      return status::kReadAsWindows1251;
+    case TextEncoding::Windows1252:
+      return status::kReadAsWindows1252;
+    case TextEncoding::Windows1250:
+      break;
+  }
+  return nullptr;
+}
 
 std::vector<std::string> RefusalLines(const ConversionResult& refused, const MendingHints& hints) {
   std::vector<std::string> lines;

@@ -77,6 +77,10 @@ std::string UnusableLinkReason(const LinkSettings& settings, const MendingHints&
 void ConvertUpload(const std::string& fileName, CharMode mode, const std::string& portText,
                    const std::string& speedText, OperatorPanel& panel);
 
+// The status line that names the encoding a title file was read in; null for Windows-1250,
+// which the status list does not name.
+const char* ReadAsStatus(TextEncoding encoding);
+
 // The lines after "X is incorrect for converting.": "Line N: " and the reason, with the face's
 // hint where it has one.
 std::vector<std::string> RefusalLines(const ConversionResult& refused, const MendingHints& hints);

@@ -1,6 +1,8 @@
 #include "upload/block_upload.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 
 namespace marvek {
@@ -77,6 +79,19 @@ double LineSeconds(std::size_t blocks, long bitsPerSecond) {
   constexpr double kBitsPerBlock = (kFrameSize + 1) * 10;  // the frame out, the "R" back
   if (bitsPerSecond <= 0) return 0;
   return static_cast<double>(blocks) * kBitsPerBlock / static_cast<double>(bitsPerSecond);
+}
+
+std::string LineTimeText(double seconds) {
+  char text[48];
+  if (seconds < 10) {
+    std::snprintf(text, sizeof text, "%.2f s", seconds);
+  } else if (seconds < 60) {
+    std::snprintf(text, sizeof text, "%.1f s", seconds);
+  } else {
+    const long long whole = std::llround(seconds);
+    std::snprintf(text, sizeof text, "%lld min %lld s", whole / 60, whole % 60);
+  }
+  return text;
 }
 
 }  // namespace marvek

@@ -45,4 +45,7 @@ UploadOutcome UploadImage(const ByteString& image, SerialLink& link, OperatorPan
 // own time comes on top.
 double LineSeconds(std::size_t blocks, long bitsPerSecond);
 
+// Such a time as an operator reads it: "0.06 s", "14.9 s", "3 min 12 s".
+std::string LineTimeText(double seconds);
+
 }  // namespace marvek

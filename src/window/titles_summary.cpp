@@ -3,25 +3,12 @@
 #include <cmath>
 #include <cstdio>
 
-#include "upload/line_time.h"
+#include "upload/block_upload.h"
 #include "upload/serial_link.h"
 #include "window/film_time.h"
 
 namespace marvek {
 namespace {
-
-std::string Seconds(double seconds) {
-  char text[48];
-  if (seconds < 10) {
-    std::snprintf(text, sizeof text, "%.2f s", seconds);
-  } else if (seconds < 60) {
-    std::snprintf(text, sizeof text, "%.1f s", seconds);
-  } else {
-    const long long whole = std::llround(seconds);
-    std::snprintf(text, sizeof text, "%lld min %lld s", whole / 60, whole % 60);
-  }
-  return text;
-}
 
 std::string Count(std::size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
@@ -49,7 +36,7 @@ std::vector<std::string> TitlesSummary(const TitlesView& view, const std::string
   const LinkSettings link = FromOperatorChoice("Com1", speedText);
   if (link.speed > 0) {
     lines.push_back("Upload at " + std::to_string(link.speed) + " bit/s: about " +
-                    Seconds(LineSeconds(view.blocks(), link.speed)) + " on the line.");
+                    LineTimeText(LineSeconds(view.blocks(), link.speed)) + " on the line.");
   } else {
     lines.push_back(link.problem + ": no time on the line.");
   }

@@ -9,23 +9,10 @@
 namespace marvek {
 namespace {
 
+// The encoding a file was read in, Windows-1250 too: the dialog always says how it read the file.
 std::string ReadingLine(TextEncoding encoding) {
-  switch (encoding) {
-    case TextEncoding::Utf8:
-      return status::kReadAsUtf8;
-    case TextEncoding::Utf16LittleEndian:
-    case TextEncoding::Utf16BigEndian:
-      return status::kReadAsUtf16;
-    case TextEncoding::Iso8859_2:
-      return status::kReadAsIso8859_2;
-    case TextEncoding::Windows1251:
-      return status::kReadAsWindows1251;
-    case TextEncoding::Windows1252:
-      return status::kReadAsWindows1252;
-    case TextEncoding::Windows1250:
-      break;
-  }
-  return "Title file read as Windows-1250.";
+  const char* readAs = ReadAsStatus(encoding);
+  return readAs != nullptr ? readAs : "Title file read as Windows-1250.";
 }
 
 // What the choices did to the titles. The conversion does not report it yet, so this says what
