@@ -48,4 +48,13 @@ std::string LineExcerpt(std::string_view line, TextEncoding encoding, std::size_
   return out;
 }
 
+std::string QuotedField(std::string_view field) {
+  constexpr std::size_t kShown = 24;
+  std::string text = "\"";
+  text.append(field.substr(0, kShown));
+  if (field.size() > kShown) text.append("...");
+  text.append("\"");
+  return text;
+}
+
 }  // namespace marvek

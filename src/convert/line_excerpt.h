@@ -13,4 +13,8 @@ namespace marvek {
 // \xNN, so that a tab or a stray byte can be seen.
 std::string LineExcerpt(std::string_view line, TextEncoding encoding, std::size_t characters = 40);
 
+// A field as it stood, in quotes and cut short after 24 bytes, so that a runaway field cannot
+// flood the status list.
+std::string QuotedField(std::string_view field);
+
 }  // namespace marvek

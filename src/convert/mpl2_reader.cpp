@@ -1,4 +1,5 @@
 #include "convert/mpl2_reader.h"
+#include "convert/line_excerpt.h"
 
 #include "convert/record_builder.h"
 #include "convert/subrip_reader.h"
@@ -39,27 +40,18 @@ std::size_t CodeLength(std::string_view text) {
   return close == std::string_view::npos ? 0 : close + 1;
 }
 
-// A field as it stood, quoted and cut short so that a runaway field cannot flood the status list.
-std::string Quoted(std::string_view field) {
-  constexpr std::size_t kShown = 24;
-  std::string text = "\"";
-  text.append(field.substr(0, kShown));
-  if (field.size() > kShown) text.append("...");
-  text.append("\"");
-  return text;
-}
-
 LineFault ReadTime(std::string_view field, const char* name, std::int64_t& tenths,
                    std::string& why) {
   if (field.empty() || field.find_first_not_of("0123456789") != std::string_view::npos) {
-    why = std::string(name) + " time " + Quoted(field) + " is not a number of tenths of a second";
+    why = std::string(name) + " time " + QuotedField(field) +
+          " is not a number of tenths of a second";
     return LineFault::FrameNotNumber;
   }
   tenths = 0;
   for (const char c : field) {
     tenths = tenths * 10 + (c - '0');
     if (tenths > kLargestTenths) {
-      why = std::string(name) + " time " + Quoted(field) + " is 1000 hours or more";
+      why = std::string(name) + " time " + QuotedField(field) + " is 1000 hours or more";
       return LineFault::FrameTooLarge;
     }
   }

@@ -42,16 +42,6 @@ FrameField ReadFrameNumber(std::string_view field) {
   return result;
 }
 
-// A field as it stood, quoted and cut short so that a runaway field cannot flood the status list.
-std::string Quoted(std::string_view field) {
-  constexpr std::size_t kShown = 24;
-  std::string text = "\"";
-  text.append(field.substr(0, kShown));
-  if (field.size() > kShown) text.append("...");
-  text.append("\"");
-  return text;
-}
-
 // What the strict reading makes of a frame field: None for a number from 0 up, with the words
 // of its refusal otherwise.
 LineFault StrictField(const FrameField& field, std::string_view text, const char* name,
@@ -69,7 +59,7 @@ LineFault StrictField(const FrameField& field, std::string_view text, const char
     words = " is before frame 0";
   }
   if (fault != LineFault::None && why != nullptr) {
-    *why = std::string(name) + " frame " + Quoted(text) + words;
+    *why = std::string(name) + " frame " + QuotedField(text) + words;
   }
   return fault;
 }

@@ -1,5 +1,7 @@
 #include "convert/title_shift.h"
 
+#include "convert/line_excerpt.h"
+
 namespace marvek {
 namespace {
 
@@ -12,26 +14,18 @@ std::string_view Trimmed(std::string_view text) {
   return text;
 }
 
-std::string Quoted(std::string_view text) {
-  constexpr std::size_t kShown = 24;
-  std::string quoted = "\"";
-  quoted.append(text.substr(0, kShown));
-  if (text.size() > kShown) quoted.append("...");
-  return quoted + "\"";
-}
-
 }  // namespace
 
 std::optional<TitleShift> ParseTitleShift(std::string_view text, std::string& why) {
   const std::string_view shown = Trimmed(text);
   std::string_view rest = shown;
   const auto notShift = [&]() -> std::optional<TitleShift> {
-    why = Quoted(shown) +
+    why = QuotedField(shown) +
           " is no shift; give whole frames, such as -48 or +120, or seconds, such as -2.5s";
     return std::nullopt;
   };
   const auto tooLarge = [&]() -> std::optional<TitleShift> {
-    why = Quoted(shown) + " is too large a shift; at most 2147483647 frames or 999 hours";
+    why = QuotedField(shown) + " is too large a shift; at most 2147483647 frames or 999 hours";
     return std::nullopt;
   };
   TitleShift shift;
