@@ -13,6 +13,7 @@
 #include "convert/utf16_reader.h"
 #include "support/recording_panel.h"
 #include "support/temp_dir.h"
+#include "support/test_values.h"
 
 namespace marvek {
 namespace {
@@ -114,25 +115,7 @@ TEST(EncodingDetection, Windows1252IsReadWhereTheGuardsAllowIt) {
   EXPECT_EQ(fromFile.encoding, TextEncoding::Windows1252);
 }
 
-const char* NameOf(TextEncoding encoding) {
-  switch (encoding) {
-    case TextEncoding::Windows1250:
-      return "Windows-1250";
-    case TextEncoding::Utf8:
-      return "UTF-8";
-    case TextEncoding::Utf16LittleEndian:
-      return "UTF-16 LE";
-    case TextEncoding::Utf16BigEndian:
-      return "UTF-16 BE";
-    case TextEncoding::Iso8859_2:
-      return "ISO-8859-2";
-    case TextEncoding::Windows1251:
-      return "Windows-1251";
-    case TextEncoding::Windows1252:
-      return "Windows-1252";
-  }
-  return "?";
-}
+using testing::NameOf;
 
 TEST(EncodingDetection, RealFilesAreReadInTheEncodingTheirLettersNeed) {
   // The folder beside the repository; MARVEK_WILD_FILES in the environment names another.

@@ -1,4 +1,5 @@
 #include "convert/frame_rate.h"
+#include "support/test_values.h"
 
 #include <gtest/gtest.h>
 
@@ -7,11 +8,7 @@
 namespace marvek {
 namespace {
 
-FrameRate Rate(std::string_view text) {
-  const auto rate = ParseFrameRate(text);
-  EXPECT_TRUE(rate) << text;
-  return rate.value_or(FrameRate{25, 1});
-}
+using testing::Rate;
 
 TEST(FrameRate, ReadsWholeAndDecimalRatesAndRefusesTheRest) {
   EXPECT_EQ(Rate("23.976").numerator, 23976);

@@ -10,15 +10,12 @@
 #include "convert/frame_retiming.h"
 #include "convert/timing_report.h"
 #include "convert/title_shift.h"
+#include "support/test_values.h"
 
 namespace marvek {
 namespace {
 
-FrameRate Rate(std::string_view text) {
-  const auto rate = ParseFrameRate(text);
-  EXPECT_TRUE(rate) << text;
-  return rate.value_or(FrameRate{25, 1});
-}
+using testing::Rate;
 
 TEST(FrameRetiming, TakesTheNearestFrameOfTheDisplay) {
   const FrameRetiming film(Rate("23.976"), Rate("25"));  // × 3125 ÷ 2997
