@@ -25,11 +25,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 double Percentile(std::vector<double> values, double fraction) {
   std::sort(values.begin(), values.end());
   return values[static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1))];
@@ -62,6 +57,11 @@ std::string Cached(const std::string& folder, const std::string& name, auto writ
 }
 
 }  // namespace
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
 
 std::string TitleFileOfBytes(const std::string& folder, std::size_t bytes) {
   return Cached(folder, "titles-" + std::to_string(bytes) + "-bytes.sub",

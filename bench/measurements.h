@@ -3,10 +3,14 @@
 #include <chrono>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "shared/operator_panel.h"
 
 namespace marvek::bench {
+
+// The middle of `values` (the upper one of an even count).
+double Median(std::vector<double> values);
 
 // A panel that does nothing: what the conversion costs by itself.
 struct QuietPanel : OperatorPanel {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "measurements.h"
 #include "window/title_table_model.h"
 #include "window/titles_dialog.h"
 #include "window/titles_view.h"
@@ -17,11 +18,6 @@ namespace marvek::bench {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
 
 double MsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();

@@ -9,6 +9,7 @@
 #include "convert/frame_rate.h"
 #include "convert/title_image.h"
 #include "display/image_decoder.h"
+#include "support/decoded_conversion.h"
 #include "support/recording_panel.h"
 
 namespace marvek {
@@ -46,25 +47,13 @@ TEST(SubRipText, DropsFormattingTagsOnly) {
   EXPECT_EQ(strip("{\\an8 unclosed"), "{\\an8 unclosed");
 }
 
-struct Converted {
-  ConversionResult result;
-  std::vector<DecodedTitle> titles;
-};
+using Converted = testing::DecodedConversion;
 
 Converted ConvertSubRip(std::string_view bytes, std::string_view rate,
                         CharMode mode = CharMode::DeviceCodes) {
-  testing::RecordingPanel panel;
   ConversionOptions options;
   options.displayRate = ParseFrameRate(rate);
-  Converted c{ConvertTitleBytes(bytes, mode, panel, options), {}};
-  if (c.result.outcome == ConversionOutcome::Converted) {
-    ByteString image = c.result.image;
-    PadTitleImage(image);
-    const DecodedImage decoded = DecodeTitleImage(image);
-    EXPECT_TRUE(decoded.ok()) << DescribeImage(decoded);
-    c.titles = decoded.titles;
-  }
-  return c;
+  return testing::ConvertAndDecode(bytes, mode, options);
 }
 
 void ExpectTitle(const DecodedTitle& title, std::int64_t start, std::int64_t end,

@@ -11,27 +11,16 @@
 #include "convert/frame_rate.h"
 #include "convert/title_image.h"
 #include "display/image_decoder.h"
+#include "support/decoded_conversion.h"
 #include "support/recording_panel.h"
 
 namespace marvek {
 namespace {
 
-struct Converted {
-  ConversionResult result;
-  std::vector<DecodedTitle> titles;
-};
+using Converted = testing::DecodedConversion;
 
 Converted Convert(std::string_view bytes, ConversionOptions options = {}) {
-  testing::RecordingPanel panel;
-  Converted c{ConvertTitleBytes(bytes, CharMode::DeviceCodes, panel, options), {}};
-  if (c.result.outcome == ConversionOutcome::Converted) {
-    ByteString image = c.result.image;
-    PadTitleImage(image);
-    const DecodedImage decoded = DecodeTitleImage(image);
-    EXPECT_TRUE(decoded.ok()) << DescribeImage(decoded);
-    c.titles = decoded.titles;
-  }
-  return c;
+  return testing::ConvertAndDecode(bytes, CharMode::DeviceCodes, options);
 }
 
 ConversionOptions Rates(const char* display, const char* file = nullptr) {
