@@ -11,8 +11,8 @@
 #include "cli/end_signals.h"
 #include "cli/exit_codes.h"
 #include "cli/terminal_panel.h"
-#include "convert/frame_rate.h"
-#include "convert/title_shift.h"
+#include "convert/timing/frame_rate.h"
+#include "convert/timing/title_shift.h"
 #include "shared/version.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-#include "convert/timing_report.h"
+#include "convert/timing/timing_report.h"
 #include "display/image_decoder.h"
 
 namespace marvek::cli {

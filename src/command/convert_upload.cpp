@@ -3,8 +3,8 @@
 #include <chrono>
 
 #include "command/status_messages.h"
-#include "convert/frame_rate.h"
-#include "convert/timing_report.h"
+#include "convert/timing/frame_rate.h"
+#include "convert/timing/timing_report.h"
 #include "upload/block_upload.h"
 
 namespace marvek {

@@ -7,13 +7,13 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "convert/encoding_detector.h"
-#include "convert/line_reader.h"
-#include "convert/mpl2_reader.h"
-#include "convert/record_builder.h"
-#include "convert/subrip_reader.h"
-#include "convert/title_timing.h"
-#include "convert/utf16_reader.h"
+#include "convert/encoding/encoding_detector.h"
+#include "convert/encoding/utf16_reader.h"
+#include "convert/layouts/line_reader.h"
+#include "convert/layouts/mpl2_reader.h"
+#include "convert/layouts/subrip_reader.h"
+#include "convert/records/record_builder.h"
+#include "convert/timing/title_timing.h"
 #include "shared/system_reason.h"
 
 namespace marvek {

@@ -8,11 +8,11 @@
 #include <string_view>
 #include <vector>
 
-#include "convert/frame_rate.h"
-#include "convert/line_problems.h"
-#include "convert/record_source.h"
-#include "convert/text_encoding.h"
-#include "convert/timing_report.h"
+#include "convert/encoding/text_encoding.h"
+#include "convert/records/line_problems.h"
+#include "convert/records/record_source.h"
+#include "convert/timing/frame_rate.h"
+#include "convert/timing/timing_report.h"
 #include "shared/block_size.h"
 #include "shared/operator_panel.h"
 #include "shared/types.h"

@@ -1,6 +1,6 @@
 #include "convert/title_line.h"
 
-#include "convert/title_text.h"
+#include "convert/layouts/title_text.h"
 
 namespace marvek {
 namespace {

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdio>
 
-#include "convert/text_encoding.h"
+#include "convert/encoding/text_encoding.h"
 #include "shared/block_size.h"
 
 namespace marvek {

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "convert/title_shift.h"
+#include "convert/timing/title_shift.h"
 
 namespace marvek {
 namespace {

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "convert/frame_rate.h"
+#include "convert/timing/frame_rate.h"
 #include "convert/title_image.h"
 
 namespace marvek {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "convert/frame_rate.h"
+#include "convert/timing/frame_rate.h"
 
 namespace marvek {
 

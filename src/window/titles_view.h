@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/frame_rate.h"
+#include "convert/timing/frame_rate.h"
 #include "convert/title_image.h"
 #include "display/image_records.h"
 #include "shared/operator_panel.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/frame_rate.h"
+#include "convert/timing/frame_rate.h"
 #include "convert/title_image.h"
 #include "display/image_decoder.h"
 #include "support/decoded_conversion.h"

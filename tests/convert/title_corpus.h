@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/text_encoding.h"
+#include "convert/encoding/text_encoding.h"
 
 namespace marvek::testing {
 

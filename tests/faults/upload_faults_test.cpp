@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <random>
 
-#include "convert/text_encoding.h"
+#include "convert/encoding/text_encoding.h"
 #include "convert/title_image.h"
 #include "display/image_decoder.h"
 #include "fault_station.h"

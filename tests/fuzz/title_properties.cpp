@@ -16,13 +16,13 @@
 #include <vector>
 
 #include "convert/char_mode.h"
-#include "convert/line_reader.h"
-#include "convert/mpl2_reader.h"
-#include "convert/subrip_reader.h"
-#include "convert/text_encoding.h"
+#include "convert/encoding/text_encoding.h"
+#include "convert/layouts/line_reader.h"
+#include "convert/layouts/mpl2_reader.h"
+#include "convert/layouts/subrip_reader.h"
+#include "convert/letters/windows1250_transcoder.h"
 #include "convert/title_image.h"
 #include "convert/title_line.h"
-#include "convert/windows1250_transcoder.h"
 #include "display/image_decoder.h"
 #include "shared/operator_panel.h"
 

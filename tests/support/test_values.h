@@ -4,8 +4,8 @@
 
 #include <string_view>
 
-#include "convert/frame_rate.h"
-#include "convert/text_encoding.h"
+#include "convert/encoding/text_encoding.h"
+#include "convert/timing/frame_rate.h"
 
 namespace marvek::testing {
 

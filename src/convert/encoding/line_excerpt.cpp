@@ -1,0 +1,60 @@
+#include "convert/encoding/line_excerpt.h"
+
+#include <cstdio>
+
+namespace marvek {
+namespace {
+
+void AppendVisible(char32_t c, unsigned char byte, std::string& out) {
+  if (c == 0 && byte != 0) c = kMalformedUtf8;
+  if (c == kMalformedUtf8 || c < 0x20 || (c >= 0x7F && c < 0xA0)) {
+    // Every character escaped here is below 0xA0, or a byte standing for none.
+    const unsigned shown = (c == kMalformedUtf8 ? byte : static_cast<unsigned>(c)) & 0xFFu;
+    char escaped[16];
+    std::snprintf(escaped, sizeof escaped, "\\x%02X", shown);
+    out.append(escaped);
+    return;
+  }
+  char utf8[4];
+  out.append(utf8, EncodeUtf8(c, utf8));
+}
+
+// The character of a byte in a single-byte encoding; 0 where it stands for nothing.
+char32_t SingleByteCharacter(unsigned char byte, TextEncoding encoding) {
+  if (byte < 0x80) return byte;
+  switch (encoding) {
+    case TextEncoding::Iso8859_2:
+      return Iso8859_2ToUnicode(byte);
+    case TextEncoding::Windows1251:
+      return Windows1251ToUnicode(byte);
+    default:
+      return Windows1250ToUnicode(byte);
+  }
+}
+
+}  // namespace
+
+std::string LineExcerpt(std::string_view line, TextEncoding encoding, std::size_t characters) {
+  std::string out;
+  auto p = reinterpret_cast<const unsigned char*>(line.data());
+  const auto end = p + line.size();
+  const bool utf8 = encoding == TextEncoding::Utf8 || IsUtf16(encoding);
+  for (std::size_t n = 0; p != end; ++n) {
+    if (n == characters) return out + "...";
+    const unsigned char byte = *p;
+    const char32_t c = utf8 ? DecodeUtf8(p, end) : SingleByteCharacter(*p++, encoding);
+    AppendVisible(c, byte, out);
+  }
+  return out;
+}
+
+std::string QuotedField(std::string_view field) {
+  constexpr std::size_t kShown = 24;
+  std::string text = "\"";
+  text.append(field.substr(0, kShown));
+  if (field.size() > kShown) text.append("...");
+  text.append("\"");
+  return text;
+}
+
+}  // namespace marvek

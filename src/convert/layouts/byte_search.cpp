@@ -1,0 +1,104 @@
+#include "convert/layouts/byte_search.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define MARVEK_X86 1
+#endif
+
+namespace marvek {
+namespace {
+
+// Bits set in a mask, without a library call on processors that lack an instruction for it.
+std::size_t CountBits(unsigned x) {
+  x = x - ((x >> 1) & 0x55555555u);
+  x = (x & 0x33333333u) + ((x >> 2) & 0x33333333u);
+  x = (x + (x >> 4)) & 0x0F0F0F0Fu;
+  return (x * 0x01010101u) >> 24;
+}
+
+// The bytes after the last whole step.
+const char* FindLineEndByByte(const char* p, const char* end, std::size_t& braces) {
+  for (; p != end && *p != '\r' && *p != '\n'; ++p) braces += (*p == '{' || *p == '}');
+  return p;
+}
+
+// Given the line-end and brace bits of one step, finishes the search if the line ends in it.
+bool EndsInStep(unsigned ends, unsigned found, std::size_t& braces, unsigned& at) {
+  if (ends == 0) {
+    braces += CountBits(found);
+    return false;
+  }
+  at = static_cast<unsigned>(__builtin_ctz(ends));
+  braces += CountBits(found & ((1u << at) - 1));  // only the braces before the line end
+  return true;
+}
+
+}  // namespace
+
+#if defined(MARVEK_X86)
+
+__attribute__((target("avx2"))) const char* FindLineEndAvx2(const char* p, const char* end,
+                                                            std::size_t& braces) {
+  const __m256i cr = _mm256_set1_epi8('\r');
+  const __m256i lf = _mm256_set1_epi8('\n');
+  const __m256i open = _mm256_set1_epi8('{');
+  const __m256i close = _mm256_set1_epi8('}');
+  for (; end - p >= 32; p += 32) {
+    const __m256i chunk = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    const auto ends = static_cast<unsigned>(_mm256_movemask_epi8(
+        _mm256_or_si256(_mm256_cmpeq_epi8(chunk, cr), _mm256_cmpeq_epi8(chunk, lf))));
+    const auto found = static_cast<unsigned>(_mm256_movemask_epi8(
+        _mm256_or_si256(_mm256_cmpeq_epi8(chunk, open), _mm256_cmpeq_epi8(chunk, close))));
+    if (unsigned at = 0; EndsInStep(ends, found, braces, at)) return p + at;
+  }
+  return FindLineEndSse2(p, end, braces);
+}
+
+const char* FindLineEndSse2(const char* p, const char* end, std::size_t& braces) {
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i open = _mm_set1_epi8('{');
+  const __m128i close = _mm_set1_epi8('}');
+  for (; end - p >= 16; p += 16) {
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const auto ends = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf))));
+    const auto found = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, open), _mm_cmpeq_epi8(chunk, close))));
+    if (unsigned at = 0; EndsInStep(ends, found, braces, at)) return p + at;
+  }
+  return FindLineEndByByte(p, end, braces);
+}
+
+namespace {
+
+using Finder = const char* (*)(const char*, const char*, std::size_t&);
+
+Finder PickFinder() {
+  __builtin_cpu_init();  // may run before the library's own start-up code
+  return __builtin_cpu_supports("avx2") ? FindLineEndAvx2 : FindLineEndSse2;
+}
+
+const Finder kFinder = PickFinder();
+
+}  // namespace
+
+const char* FindLineEnd(const char* p, const char* end, std::size_t& braces) {
+  return kFinder(p, end, braces);
+}
+
+#else  // other processors search byte by byte
+
+const char* FindLineEndAvx2(const char* p, const char* end, std::size_t& braces) {
+  return FindLineEndByByte(p, end, braces);
+}
+const char* FindLineEndSse2(const char* p, const char* end, std::size_t& braces) {
+  return FindLineEndByByte(p, end, braces);
+}
+const char* FindLineEnd(const char* p, const char* end, std::size_t& braces) {
+  return FindLineEndByByte(p, end, braces);
+}
+
+#endif
+
+}  // namespace marvek
