@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "window/film_time.h"
-#include "window/title_colours.h"
+#include "window/title_notes.h"
 
 namespace marvek {
 namespace {
@@ -96,10 +96,10 @@ void TimelineStrip::paintEvent(QPaintEvent*) {
     const std::int64_t to = std::max(from + 1, FrameOfColumn(x + 1));
     while (next < titles.size() && BarEnd(titles[next]) <= from) ++next;
     bool any = false;
-    TitleNote notes = TitleNote::None;
+    std::uint8_t notes = 0;
     for (std::size_t t = next; t < titles.size() && titles[t].start < to; ++t) {
       any = true;
-      notes = notes | view_->Note(t);
+      notes |= view_->Notes(t);
     }
     const QColor colour = any ? TitleColour(notes) : QColor();
     if (any != runDrawn || (any && colour != runColour)) {
