@@ -20,6 +20,9 @@ QRect OntoScreen(QRect place, const QRect& screen) {
   return place;
 }
 
+// The least height a dialog placed beside a window is given where the screen is short of room.
+constexpr int kLeastHeight = 360;
+
 // The room for windows on the screen `window` is on.
 QRect ScreenRoom(const QWidget* window) {
   const QScreen* screen = window->screen();
@@ -36,25 +39,37 @@ QRect WithFrame(const QRect& inside, const QWidget* window) {
 
 }  // namespace
 
-QRect PlaceBeside(const QRect& window, QSize size, const QRect& screen) {
+QRect PlaceBeside(const QRect& window, QSize size, QSize least, const QRect& screen) {
   size = size.boundedTo(screen.size());
-  const QPoint candidates[] = {
+  least = least.boundedTo(size);
+  // Right and left the dialog may be as narrow as `least`, below and above as low.
+  const int right = std::min(size.width(), screen.right() - window.right());
+  if (right >= least.width()) {
+    return OntoScreen({window.right() + 1, window.top(), right, size.height()}, screen);
+  }
+  const int left = std::min(size.width(), window.left() - screen.left());
+  if (left >= least.width()) {
+    return OntoScreen({window.left() - left, window.top(), left, size.height()}, screen);
+  }
+  const int below = std::min(size.height(), screen.bottom() - window.bottom());
+  if (below >= least.height()) {
+    return OntoScreen({window.left(), window.bottom() + 1, size.width(), below}, screen);
+  }
+  const int above = std::min(size.height(), window.top() - screen.top());
+  if (above >= least.height()) {
+    return OntoScreen({window.left(), window.top() - above, size.width(), above}, screen);
+  }
+  // No room beside it: at its full size, wherever it covers the least of the window.
+  const QPoint corners[] = {
       {window.right() + 1, window.top()},
       {window.left() - size.width(), window.top()},
       {window.left(), window.bottom() + 1},
       {window.left(), window.top() - size.height()},
   };
   QRect best;
-  long long leastCovered = -1;
-  for (const QPoint& corner : candidates) {
-    const QRect place(corner, size);
-    const QRect onScreen = OntoScreen(place, screen);
-    const long long covered = Covered(window, onScreen);
-    if (onScreen == place && covered == 0) return place;
-    if (leastCovered < 0 || covered < leastCovered) {
-      best = onScreen;
-      leastCovered = covered;
-    }
+  for (const QPoint& corner : corners) {
+    const QRect place = OntoScreen({corner, size}, screen);
+    if (best.isNull() || Covered(window, place) < Covered(window, best)) best = place;
   }
   return best;
 }
@@ -64,18 +79,16 @@ void ShowBeside(QDialog* dialog, const QWidget* window, QSize wider, QSettings& 
   const QRect screen = ScreenRoom(window);
   const QRect frame = window->frameGeometry();
   const QSize frameExtra = frame.size() - window->size();
-  if (dialog->restoreGeometry(settings.value(key).toByteArray()) &&
-      Covered(frame, WithFrame(dialog->geometry(), window)) == 0) {
-    dialog->show();
-  } else {
-    // Wider where that covers no more of the window than the dialog's own size does.
-    QRect place = PlaceBeside(frame, dialog->size() + frameExtra, screen);
-    const QRect widePlace = PlaceBeside(frame, wider + frameExtra, screen);
-    if (Covered(frame, widePlace) <= Covered(frame, place)) place = widePlace;
+  // The opening size is the least that shows what the dialog must; the height may give way.
+  const QSize least(dialog->width(), std::min(dialog->height(), kLeastHeight));
+  if (dialog->restoreGeometry(settings.value(key).toByteArray())) wider = dialog->size();
+  if (Covered(frame, WithFrame(dialog->geometry(), window)) != 0 ||
+      !dialog->testAttribute(Qt::WA_Moved)) {
+    const QRect place = PlaceBeside(frame, wider + frameExtra, least + frameExtra, screen);
     dialog->resize(place.size() - frameExtra);
     dialog->move(place.topLeft());  // move() places the frame's corner
-    dialog->show();
   }
+  dialog->show();
   QObject::connect(dialog, &QDialog::finished, dialog, [dialog, &settings, key] {
     settings.setValue(key, dialog->saveGeometry());
     settings.sync();

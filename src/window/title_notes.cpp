@@ -3,18 +3,22 @@
 namespace marvek {
 namespace {
 
-// In the order a title's colour is chosen: what the operator should look at first comes first.
+// In the order the Note column names them: the cause before its effect.
 const struct NoteKind {
   RecordSource::Note note;
   const char* words;
   QColor colour;  // invalid: the note has no colour of its own
 } kNoteKinds[] = {
-    {RecordSource::kMended, "mended", QColor(0, 150, 60)},                   // green
-    {RecordSource::kShortened, "shortened", QColor(210, 40, 40)},            // red
     {RecordSource::kWaited, "waited for an overlap", QColor(235, 140, 0)},   // orange
+    {RecordSource::kShortened, "shortened", QColor(210, 40, 40)},            // red
+    {RecordSource::kMended, "mended", QColor(0, 150, 60)},                   // green
     {RecordSource::kBridge, "split over a long gap", QColor(140, 60, 180)},  // purple
     {RecordSource::kContinued, "continues a long title", QColor()},
 };
+
+// Which colour a title of several notes takes: what the operator should look at first.
+constexpr RecordSource::Note kColourOrder[] = {RecordSource::kMended, RecordSource::kShortened,
+                                               RecordSource::kWaited, RecordSource::kBridge};
 
 const QColor kAsInTheFile(40, 90, 190);  // blue
 
@@ -31,8 +35,11 @@ std::string NoteWords(std::uint8_t notes) {
 }
 
 QColor TitleColour(std::uint8_t notes) {
-  for (const NoteKind& kind : kNoteKinds) {
-    if ((notes & kind.note) != 0 && kind.colour.isValid()) return kind.colour;
+  for (const RecordSource::Note note : kColourOrder) {
+    if ((notes & note) == 0) continue;
+    for (const NoteKind& kind : kNoteKinds) {
+      if (kind.note == note) return kind.colour;
+    }
   }
   return kAsInTheFile;
 }

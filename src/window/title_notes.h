@@ -14,7 +14,7 @@ namespace marvek {
 // lighter, on the row. One table holds both, so the legend under the timeline says what each
 // colour means in the words of the column.
 
-// The notes in words ("mended, shortened"); empty for none.
+// The notes in words ("waited for an overlap, shortened"); empty for none.
 std::string NoteWords(std::uint8_t notes);
 
 // The colour of a title with `notes`: that of the first of mended, shortened, waited for an

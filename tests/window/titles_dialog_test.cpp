@@ -121,25 +121,26 @@ TEST(TitlesDialogColumns, ATitleOfSixtyCharactersReadsWholeAtTheOpeningSize) {
   EXPECT_LT(table->columnWidth(TitleTableModel::Number), metrics.horizontalAdvance("0000000"));
 }
 
-// Right of the window, else left, else below, else above; where nothing fits, where the dialog
-// covers the least of the window.
+// Right of the window, else left, else below, else above, at the size wanted as far as the room
+// allows; where no side has room for the least size, where the dialog covers the least.
 TEST(TitlesDialogPlace, GoesBesideTheWindowWhereTheScreenHasRoom) {
   const QRect screen(0, 0, 1280, 1024);
   const struct {
     QRect window;
-    QSize dialog;
+    QSize size, least;
     QRect place;
   } cases[] = {
-      {{100, 100, 320, 280}, {600, 500}, {420, 100, 600, 500}},
-      {{700, 100, 320, 280}, {600, 500}, {100, 100, 600, 500}},
-      {{300, 100, 320, 280}, {900, 500}, {300, 380, 900, 500}},
-      {{300, 600, 320, 280}, {900, 500}, {300, 100, 900, 500}},
-      {{300, 300, 320, 400}, {1000, 700}, {280, 324, 1000, 700}},
-      {{0, 0, 320, 280}, {2000, 2000}, {0, 0, 1280, 1024}},
+      {{100, 100, 320, 280}, {600, 500}, {600, 360}, {420, 100, 600, 500}},
+      {{100, 100, 320, 280}, {1000, 500}, {600, 360}, {420, 100, 860, 500}},
+      {{700, 100, 320, 280}, {600, 500}, {600, 360}, {100, 100, 600, 500}},
+      {{300, 100, 320, 280}, {900, 500}, {800, 360}, {300, 380, 900, 500}},
+      {{300, 500, 320, 280}, {900, 600}, {800, 360}, {300, 0, 900, 500}},
+      {{300, 300, 320, 400}, {1000, 700}, {1000, 700}, {280, 324, 1000, 700}},
+      {{0, 0, 320, 280}, {2000, 2000}, {2000, 2000}, {0, 0, 1280, 1024}},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(PlaceBeside(c.window, c.dialog, screen), c.place)
-        << c.window.x() << "," << c.window.y() << " " << c.dialog.width();
+    EXPECT_EQ(PlaceBeside(c.window, c.size, c.least, screen), c.place)
+        << c.window.x() << "," << c.window.y() << " " << c.size.width();
   }
 }
 
