@@ -81,6 +81,7 @@ void ShowBeside(QDialog* dialog, const QWidget* window, QSize wider, QSettings& 
   const QSize frameExtra = frame.size() - window->size();
   // The opening size is the least that shows what the dialog must; the height may give way.
   const QSize least(dialog->width(), std::min(dialog->height(), kLeastHeight));
+  wider = wider.expandedTo(dialog->size());
   if (dialog->restoreGeometry(settings.value(key).toByteArray())) wider = dialog->size();
   if (Covered(frame, WithFrame(dialog->geometry(), window)) != 0 ||
       !dialog->testAttribute(Qt::WA_Moved)) {

@@ -271,7 +271,9 @@ void Form1::ShowTitles_Click() {
   // A window of its own beside the main one, which it leaves as it is.
   auto* dialog = new TitlesDialog(view, c_.cboSpeed->currentText().toStdString(), this);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
-  ShowBeside(dialog, this, dialog->roomySize(), *settings_, "titles/geometry");
+  // A refusal's small box keeps a size and place of its own.
+  ShowBeside(dialog, this, dialog->roomySize(), *settings_,
+             view->shown() ? "titles/geometry" : "titles/refusalGeometry");
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

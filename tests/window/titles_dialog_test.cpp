@@ -7,12 +7,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSettings>
 #include <QTableView>
 #include <QTest>
 
 #include "form1_probe.h"
 #include "scripted_chooser.h"
 #include "support/temp_dir.h"
+#include "window/choice_settings.h"
 #include "window/dialog_placement.h"
 #include "window/form1.h"
 #include "window/timeline_strip.h"
@@ -64,6 +66,23 @@ TEST_F(TitlesFromTheWindow, ShowsTheTitlesAndChangesNothingInTheWindow) {
   ASSERT_EQ(dialog->model()->rowCount(), 3);
   EXPECT_EQ(dialog->table()->currentIndex().row(), 2);
   dialog->close();
+}
+
+TEST_F(TitlesFromTheWindow, OpensBesideTheWindowAndAgainWhereTheOperatorLeftIt) {
+  form.SelectTitleFile(folder.Write("film.sub", "{10}{20}one\r\n"));
+  TitlesDialog* dialog = ShowTitles();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_FALSE(dialog->frameGeometry().intersects(form.frameGeometry()));
+  const QRect left = form.frameGeometry().translated(0, form.frameGeometry().height() + 10);
+  dialog->setGeometry(QRect(left.topLeft(), QSize(700, 400)));
+  dialog->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_TRUE(form.findChildren<TitlesDialog*>().isEmpty());
+  TitlesDialog* again = ShowTitles();
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(again->geometry(), QRect(left.topLeft(), QSize(700, 400)));
+  again->close();
+  OpenWindowSettings()->remove(QStringLiteral("titles"));
 }
 
 TEST_F(TitlesFromTheWindow, AFileItCannotShowGetsItsReasonInstead) {
