@@ -10,7 +10,9 @@
 #include "cli/end_signals.h"
 #include "cli/exit_codes.h"
 #include "cli/title_report.h"
+#include "command/conversion_report.h"
 #include "display/image_decoder.h"
+#include "display/image_records.h"
 #include "shared/system_reason.h"
 #include "upload/serial_link.h"
 #include "upload/serial_ports.h"
@@ -103,8 +105,10 @@ int Check(const Request& request, TerminalPanel& panel) {
       panel.AddStatus(UnusableLinkReason(settings, request.command.hints));
       return exit_code::kPortUnusable;
     }
-    report = CheckReport(DecodeTitleImage(image), settings.speed);
-    report += TimingReportLines(timing);
+    for (const std::string& line :
+         ConversionReport(IndexTitleImage(image), image.size(), settings, timing)) {
+      report.append(line).append("\n");
+    }
   }
   const bool repair = request.command.conversion.repair;
   for (const LineProblem& problem : problems) report += DescribeProblem(problem, repair) + "\n";
