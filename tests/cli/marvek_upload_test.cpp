@@ -119,8 +119,8 @@ TEST(MarvekUpload, EachFailureEndsWithItsOwnExitCodeAndSendsNothing) {
   ProgramRun noPort(kProgram, {"-p", "Com0", good});
   EXPECT_EQ(noPort.Finish(), 3);
   EXPECT_EQ(Lines(noPort.err())[2],
-            "Port \"Com0\" names no port: --port takes ComN (N from 1 to 9) or a device path such "
-            "as /dev/ttyUSB0");
+            "Port \"Com0\" names no port: --port takes ComN (N from 1 to 9), a device path such "
+            "as /dev/ttyUSB0, rfc2217://HOST:PORT or socket://HOST:PORT");
   ProgramRun subRip(kProgram, {"-p", port, srt});
   subRip.Finish();
   EXPECT_EQ(
