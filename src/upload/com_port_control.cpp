@@ -56,6 +56,8 @@ void ComPortControl::Command(unsigned char command, std::string_view value) {
 
 void ComPortControl::RequestLine(std::uint32_t bitsPerSecond) {
   if (telnet_ == nullptr) return;
+  // A speed the server told before this request (some tell theirs unasked) confirms nothing.
+  confirmedSpeed_.reset();
   const char speed[4] = {static_cast<char>(bitsPerSecond >> 24),
                          static_cast<char>(bitsPerSecond >> 16),
                          static_cast<char>(bitsPerSecond >> 8), static_cast<char>(bitsPerSecond)};

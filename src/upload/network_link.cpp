@@ -79,7 +79,7 @@ LinkStatus NetworkLink::SetFarLine(const LinkSettings& settings, OperatorPanel& 
       requested = true;
     }
     if (LinkStatus sent = SendAll({}); !sent) return sent;
-    if (telnet_->ConfirmedSpeed()) break;
+    if (requested && telnet_->ConfirmedSpeed()) break;
     if (telnet_->Refused()) return notConfirmed("the server does not let its client set the line");
     if (panel.StopRequested()) {
       LinkStatus stopped = Fail(0, {});
