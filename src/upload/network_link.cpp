@@ -69,6 +69,10 @@ LinkStatus NetworkLink::SetFarLine(const LinkSettings& settings, OperatorPanel& 
     return Fail(EPROTO, "Speed " + std::to_string(settings.speed) + " cannot be set on " +
                             settings.device + ": " + why);
   };
+  // A connection that fails now has not been opened, as far as the operator is concerned.
+  const auto cannotOpen = [&](const LinkStatus& failed) {
+    return Fail(failed.error, "Port " + settings.device + " cannot be opened: " + failed.message);
+  };
   telnet_->Start();
   bool requested = false;
   ByteString early;  // the display's bytes before the upload belong to nobody
@@ -78,7 +82,7 @@ LinkStatus NetworkLink::SetFarLine(const LinkSettings& settings, OperatorPanel& 
       telnet_->RequestLine(speed);
       requested = true;
     }
-    if (LinkStatus sent = SendAll({}); !sent) return sent;
+    if (LinkStatus sent = SendAll({}); !sent) return cannotOpen(sent);
     if (requested && telnet_->ConfirmedSpeed()) break;
     if (telnet_->Refused()) return notConfirmed("the server does not let its client set the line");
     if (panel.StopRequested()) {
@@ -89,7 +93,7 @@ LinkStatus NetworkLink::SetFarLine(const LinkSettings& settings, OperatorPanel& 
     if (Clock::now() >= deadline) break;
     panel.WaitHandlingEvents(fd_, std::chrono::ceil<std::chrono::milliseconds>(
                                       deadline - Clock::now() + std::chrono::milliseconds(1)));
-    if (LinkStatus read = ReadAvailable(early); !read) return read;
+    if (LinkStatus read = ReadAvailable(early); !read) return cannotOpen(read);
   }
   if (telnet_->ConfirmedSpeed() != speed) return notConfirmed("the server did not confirm it");
   return {};

@@ -176,6 +176,19 @@ TEST(NetworkUpload, EachFaultEndsInItsOwnLineWithNothingLeftOpen) {
   }
 }
 
+TEST(NetworkUpload, APortAnotherClientHoldsCannotBeOpened) {
+  ServedDisplay served;
+  RecordingPanel panel;
+  const std::string port = served.Port(true);
+  const OpenedLink first = OpenDisplayLink(FromOperatorChoice(port, "9600"), panel);
+  ASSERT_TRUE(first.link) << first.status.message;
+  // ser2net takes the second connection, says the port is in use, and hangs up.
+  const OpenedLink second = OpenDisplayLink(FromOperatorChoice(port, "9600"), panel);
+  EXPECT_FALSE(second.link);
+  EXPECT_EQ(second.status.message,
+            "Port " + port + " cannot be opened: the connection was closed by " + port.substr(10));
+}
+
 TEST(NetworkUpload, AStopEndsConnectingAndWaitingAlike) {
   SimOptions silent;
   silent.silent = true;
