@@ -84,7 +84,12 @@ int RunNetworkRows(const Options& options) {
   using namespace marvek::bench;
   std::vector<Row> rows;
   bool intact = true;
-  AddNetworkRows(TitleFileOfLines(options.folder, kFilmTitles), rows, intact);
+  const std::string film = TitleFileOfLines(options.folder, kFilmTitles);
+  // The same film straight to the pseudo-terminal, for the yardstick of the same moment.
+  const FilmUploadFigures direct = MeasureFilmUpload(film, 115200, std::chrono::milliseconds(0));
+  rows.push_back({"Film at 115200 straight to the pseudo-terminal", direct.uploadMs / direct.wireMs,
+                  "x", 0, true, Tenths(direct.uploadMs) + " ms, one run, for comparison"});
+  AddNetworkRows(film, rows, intact);
   const std::string machine = DescribeMachine();
   options.json ? PrintJson(rows, machine) : PrintTable(rows, machine);
   for (const Row& row : rows) intact = intact && row.Met();
