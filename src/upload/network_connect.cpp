@@ -79,6 +79,40 @@ bool WaitFor(int fd, Clock::time_point deadline, OperatorPanel& panel, Connectio
   }
 }
 
+// Starts looking `port`'s host up on a thread of its own; the look-up, or null with `failure`
+// filled.
+std::shared_ptr<Lookup> StartLookup(const NetworkPort& port, Connection& failure) {
+  auto lookup = std::make_shared<Lookup>();
+  lookup->host = port.host;
+  lookup->service = port.service;
+  lookup->done = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (lookup->done < 0) {
+    failure.error = errno;
+    failure.reason = SystemReason(failure.error);
+    return nullptr;
+  }
+  try {
+    std::thread([lookup] {
+      const addrinfo hints = Hints(0);
+      addrinfo* first = nullptr;
+      const int result =
+          ::getaddrinfo(lookup->host.c_str(), lookup->service.c_str(), &hints, &first);
+      const int error = errno;
+      std::lock_guard lock(lookup->mutex);
+      lookup->result = result;
+      lookup->systemError = error;
+      lookup->addresses.first = first;
+      lookup->finished = true;
+      const std::uint64_t one = 1;
+      [[maybe_unused]] const auto written = ::write(lookup->done, &one, sizeof one);
+    }).detach();
+  } catch (const std::system_error& e) {
+    failure.reason = e.what();
+    return nullptr;
+  }
+  return lookup;
+}
+
 // The addresses of the port's host: an address at once, a name through a look-up thread.
 bool Resolve(const NetworkPort& port, Clock::time_point deadline, OperatorPanel& panel,
              AddressList& found, Connection& failure) {
@@ -91,33 +125,8 @@ bool Resolve(const NetworkPort& port, Clock::time_point deadline, OperatorPanel&
     failure.reason = kNameNotFound;
     return false;
   }
-  auto lookup = std::make_shared<Lookup>();
-  lookup->host = port.host;
-  lookup->service = port.service;
-  lookup->done = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  if (lookup->done < 0) {
-    failure.error = errno;
-    failure.reason = SystemReason(failure.error);
-    return false;
-  }
-  try {
-    std::thread([lookup] {
-      const addrinfo hints = Hints(0);
-      addrinfo* first = nullptr;
-      const int result =
-          ::getaddrinfo(lookup->host.c_str(), lookup->service.c_str(), &hints, &first);
-      std::lock_guard lock(lookup->mutex);
-      lookup->result = result;
-      lookup->systemError = errno;
-      lookup->addresses.first = first;
-      lookup->finished = true;
-      const std::uint64_t one = 1;
-      [[maybe_unused]] const auto written = ::write(lookup->done, &one, sizeof one);
-    }).detach();
-  } catch (const std::system_error& e) {
-    failure.reason = e.what();
-    return false;
-  }
+  const std::shared_ptr<Lookup> lookup = StartLookup(port, failure);
+  if (!lookup) return false;
   const bool ended = WaitFor(lookup->done, deadline, panel, failure, [&] {
     std::lock_guard lock(lookup->mutex);
     return lookup->finished;

@@ -99,22 +99,10 @@ bool PortServer::Listening(int port) const {
   return false;
 }
 
-std::optional<std::string> PortServer::Start() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "marvek-ser2net-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) return "cannot make a folder for ser2net";
-  folder_ = pattern;
-  comPortControlPort_ = FreeLoopbackPort();
-  rawPort_ = FreeLoopbackPort();
-  const std::string loopback = "tcp,127.0.0.1,";
-  std::ofstream(folder_ / "ser2net.yaml")
-      << Connection("rfc2217", "telnet(rfc2217)," + loopback + std::to_string(comPortControlPort_),
-                    device_, chardelay_)
-      << Connection("raw", loopback + std::to_string(rawPort_), device_, chardelay_);
-
+bool PortServer::Spawn(const std::string& log) {
   // In the foreground (-n, -d), without UUCP lock files (-u), with its own pid file.
   const std::string config = (folder_ / "ser2net.yaml").string();
   const std::string pidFile = (folder_ / "ser2net.pid").string();
-  const std::string log = (folder_ / "ser2net.log").string();
   std::vector<std::string> words{kProgram, "-n", "-d", "-u", "-P", pidFile, "-c", config};
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
@@ -126,10 +114,26 @@ std::optional<std::string> PortServer::Start() {
   posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
   const int spawned = ::posix_spawn(&pid_, kProgram, &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) {
-    pid_ = -1;
-    return std::string("cannot start ") + kProgram;
-  }
+  if (spawned != 0) pid_ = -1;
+  return spawned == 0;
+}
+
+std::optional<std::string> PortServer::Start() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "marvek-ser2net-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) return "cannot make a folder for ser2net";
+  folder_ = pattern;
+  comPortControlPort_ = FreeLoopbackPort();
+  do {
+    rawPort_ = FreeLoopbackPort();
+  } while (rawPort_ == comPortControlPort_);
+  const std::string loopback = "tcp,127.0.0.1,";
+  std::ofstream(folder_ / "ser2net.yaml")
+      << Connection("rfc2217", "telnet(rfc2217)," + loopback + std::to_string(comPortControlPort_),
+                    device_, chardelay_)
+      << Connection("raw", loopback + std::to_string(rawPort_), device_, chardelay_);
+
+  const std::string log = (folder_ / "ser2net.log").string();
+  if (!Spawn(log)) return std::string("cannot start ") + kProgram;
   const auto deadline = std::chrono::steady_clock::now() + kStartLimit;
   while (!Listening(comPortControlPort_) || !Listening(rawPort_)) {
     if (::waitpid(pid_, nullptr, WNOHANG) == pid_) {

@@ -35,6 +35,8 @@ class PortServer {
   void Kill();
 
  private:
+  // Starts ser2net on the written configuration, its output to `log`.
+  bool Spawn(const std::string& log);
   bool Listening(int port) const;
 
   std::string device_;
