@@ -72,7 +72,9 @@ bool WriteStandardOutput(std::string_view bytes, TerminalPanel& panel) {
 
 MendingHints CommandLineHints() {
   return {
-      .portNamesNoPort = "--port takes ComN (N from 1 to 9) or a device path such as /dev/ttyUSB0",
+      .portNamesNoPort =
+          "--port takes ComN (N from 1 to 9), a device path such as /dev/ttyUSB0, "
+          "rfc2217://HOST:PORT or socket://HOST:PORT",
       .needsFrameRate = "use --fps RATE",
       .repairMends = "--repair leaves out or mends such lines.",
   };
