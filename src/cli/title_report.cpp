@@ -37,14 +37,11 @@ std::string CheckReport(const DecodedImage& image, int speed) {
   return out;
 }
 
-std::string TimingReportLines(const TimingReport& timing) {
-  std::string out;
-  for (const std::string& line : TimingStatusLines(timing)) out.append(line).append("\n");
+std::string FramesAsTheyStandLines(const TimingReport& timing) {
   if (const std::string asTheyStand = FramesAsTheyStandLine(timing); !asTheyStand.empty()) {
-    out.append(asTheyStand).append("\n");
+    return asTheyStand + "\n";
   }
-  if (out.empty()) out = "Frames as in the file; no shift.\n";
-  return out;
+  return TimingStatusLines(timing).empty() ? "Frames as in the file; no shift.\n" : "";
 }
 
 }  // namespace marvek::cli

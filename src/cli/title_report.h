@@ -17,8 +17,8 @@ std::string TitlesAsTitleFile(const DecodedImage& image);
 // and last frames, and the time the upload takes on the line.
 std::string CheckReport(const DecodedImage& image, int speed);
 
-// What --check says of the times: the frame rates used and the shift, a line each; one line
-// saying that the frames go as they stand when nothing was done to them.
-std::string TimingReportLines(const TimingReport& timing);
+// What --check adds of the times to the status lines, which already say what was done with them:
+// that the frames go as they stand although a rate was given, or that nothing was done at all.
+std::string FramesAsTheyStandLines(const TimingReport& timing);
 
 }  // namespace marvek::cli

@@ -160,7 +160,7 @@ TEST_F(OptionsMenu, TimingThatCannotBeUsedIsNotTakenAndSaysWhy) {
   Find<QRadioButton>(*dialog, "ShiftSeconds")->setChecked(true);
   EXPECT_FALSE(ok->isEnabled());
   EXPECT_EQ(Find<QLabel>(*dialog, "TimingProblem")->text(),
-            "A shift in seconds needs the display's frame rate.");
+            "Shift: a shift in seconds needs the display's frame rate.");
   Find<QComboBox>(*dialog, "DisplayRate")->setEditText("24");
   EXPECT_TRUE(ok->isEnabled());
   Find<QComboBox>(*dialog, "DisplayRate")->setEditText("24 fps");

@@ -264,4 +264,21 @@ char32_t Windows1252ToUnicode(unsigned char byte) {
   return byte < 0x80 || byte >= 0xA0 ? char32_t{byte} : kWindows1252Controls[byte - 0x80];
 }
 
+char32_t SingleByteCharacter(TextEncoding encoding, unsigned char byte) {
+  switch (encoding) {
+    case TextEncoding::Iso8859_2:
+      return Iso8859_2ToUnicode(byte);
+    case TextEncoding::Windows1251:
+      return Windows1251ToUnicode(byte);
+    case TextEncoding::Windows1252:
+      return Windows1252ToUnicode(byte);
+    case TextEncoding::Windows1250:
+    case TextEncoding::Utf8:
+    case TextEncoding::Utf16LittleEndian:
+    case TextEncoding::Utf16BigEndian:
+      break;
+  }
+  return Windows1250ToUnicode(byte);
+}
+
 }  // namespace marvek

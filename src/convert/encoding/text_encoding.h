@@ -92,4 +92,10 @@ char32_t Iso8859_2ToUnicode(unsigned char byte);
 char32_t Windows1251ToUnicode(unsigned char byte);
 char32_t Windows1252ToUnicode(unsigned char byte);
 
+// The character `byte` stands for in `encoding`, 0 where it stands for none: the one reading of a
+// single-byte file that detection, transcoding and the quoting of a refused line share, so that
+// they cannot disagree about a letter. An encoding that is not one byte a letter (UTF-8, UTF-16)
+// reads as Windows-1250, the display's own.
+char32_t SingleByteCharacter(TextEncoding encoding, unsigned char byte);
+
 }  // namespace marvek
