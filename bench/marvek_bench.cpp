@@ -79,6 +79,7 @@ void Say(const Options& options, const char* what) {
 
 int main(int argc, char** argv) {
   using namespace marvek::bench;
+  using marvek::QuietPanel;
   const Options options = Parse(argc, argv);
   std::vector<Row> rows;
   const auto runs = std::to_string(options.runs);

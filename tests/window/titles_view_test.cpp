@@ -21,7 +21,7 @@ std::shared_ptr<const TitlesView> View(std::string_view fileBytes, CharMode mode
                                        const ConversionChoices& choices = {}) {
   const testing::TempDir folder;
   const std::string path = folder.Write("titles.sub", fileBytes);
-  SilentPanel quiet;
+  QuietPanel quiet;
   return std::make_shared<TitlesView>(ViewTitles(path, mode, choices, quiet));
 }
 
@@ -69,7 +69,7 @@ TEST(TitlesTable, RowsOfWildFilesAreWhatTheCommandLineShows) {
     testing::ProgramRun show(MARVEK_UPLOAD_PROGRAM, arguments);
     ASSERT_EQ(show.Finish(), 0) << c.file << "\n" << show.err();
 
-    SilentPanel quiet;
+    QuietPanel quiet;
     const auto view = std::make_shared<TitlesView>(ViewTitles(path, c.mode, c.choices, quiet));
     ASSERT_TRUE(view->shown()) << c.file;
     const TitleTableModel model(view);
