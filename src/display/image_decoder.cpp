@@ -4,8 +4,8 @@
 #include <array>
 #include <cstdio>
 
-#include "convert/encoding/text_encoding.h"
 #include "shared/block_size.h"
+#include "shared/letter_codes.h"
 #include "shared/record_format.h"
 
 namespace marvek {

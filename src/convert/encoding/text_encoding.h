@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "shared/letter_codes.h"
 #include "shared/types.h"
 
 namespace marvek {
@@ -42,9 +43,6 @@ inline bool IsUtf16(TextEncoding encoding) {
 // True when `bytes` begin with the UTF-8 byte order mark.
 bool HasUtf8ByteOrderMark(std::string_view bytes);
 
-// Writes `c` (at most U+10FFFF) as UTF-8 to `out`, which has room for 4 bytes; returns how many.
-std::size_t EncodeUtf8(char32_t c, char* out);
-
 // The first byte from `p` on that is above 0x7F, or `end`. Title files are mostly ASCII, so it
 // goes eight bytes at a time.
 const unsigned char* SkipAscii(const unsigned char* p, const unsigned char* end);
@@ -79,12 +77,6 @@ inline constexpr char32_t kMalformedUtf8 = 0xFFFFFFFF;
 // Decodes the character at `p` and advances past it; a malformed sequence (truncated, overlong,
 // a surrogate, above U+10FFFF) gives kMalformedUtf8 and advances by one byte.
 char32_t DecodeUtf8(const unsigned char*& p, const unsigned char* end);
-
-// The Unicode character a Windows-1250 byte stands for, or 0 for the five unused bytes.
-char32_t Windows1250ToUnicode(unsigned char byte);
-
-// The Windows-1250 byte of a character from U+0080 on, or 0 when Windows-1250 lacks it.
-unsigned char UnicodeToWindows1250(char32_t c);
 
 // The Unicode character of a byte in ISO-8859-2, Windows-1251 or Windows-1252; 0 where nothing
 // is assigned.
