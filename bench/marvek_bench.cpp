@@ -100,6 +100,7 @@ int RunNetworkRows(const Options& options) {
 
 int main(int argc, char** argv) {
   using namespace marvek::bench;
+  using marvek::QuietPanel;
   const Options options = Parse(argc, argv);
   if (options.networkOnly) return RunNetworkRows(options);
   std::vector<Row> rows;

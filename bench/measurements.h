@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "shared/operator_panel.h"
+#include "shared/quiet_panel.h"
 #include "shared/types.h"
 #include "title_display_sim/title_display_sim.h"
 #include "upload/display_link.h"
@@ -14,15 +15,6 @@ namespace marvek::bench {
 
 // The middle of `values` (the upper one of an even count).
 double Median(std::vector<double> values);
-
-// A panel that does nothing: what the conversion costs by itself.
-struct QuietPanel : OperatorPanel {
-  void AddStatus(const std::string&) override {}
-  void SetProgress(float) override {}
-  void SetInputsEnabled(bool) override {}
-  void Beep() override {}
-  void ProcessEvents() override {}
-};
 
 // The title file of `bytes` bytes (or `lines` lines) in `folder`, written once and kept for the
 // next run, since the generator gives the same file every time.

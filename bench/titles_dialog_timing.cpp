@@ -5,11 +5,11 @@
 #include <QTableView>
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
 #include "measurements.h"
+#include "offscreen_application.h"
 #include "window/title_table_model.h"
 #include "window/titles_dialog.h"
 #include "window/titles_view.h"
@@ -38,18 +38,14 @@ class PaintWatch : public QObject {
 }  // namespace
 
 TitlesDialogFigures MeasureTitlesDialog(const std::string& path, int runs) {
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  int argc = 1;
-  char name[] = "marvek_bench";
-  char* argv[] = {name, nullptr};
-  QApplication application(argc, argv);
+  const OffscreenApplication application;
 
   TitlesDialogFigures figures;
   std::vector<double> opening;
   std::vector<double> searching;
   for (int run = 0; run < runs; ++run) {
     const Clock::time_point start = Clock::now();
-    SilentPanel quiet;
+    QuietPanel quiet;
     auto view = std::make_shared<TitlesView>(ViewTitles(path, CharMode::DeviceCodes, {}, quiet));
     TitlesDialog dialog(view, "115200");
     if (!dialog.table()) return figures;  // the file was refused: nothing to measure

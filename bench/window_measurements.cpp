@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
-#include <cstdlib>
 
 #include "measurements.h"
+#include "offscreen_application.h"
 #include "window/form1.h"
 
 namespace marvek::bench {
@@ -15,11 +15,7 @@ namespace {
 // Runs `measure` with the window shown and its first events handled.
 template <typename Measure>
 double WithWindow(Measure measure) {
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  int argc = 1;
-  char name[] = "marvek_bench";
-  char* argv[] = {name, nullptr};
-  QApplication application(argc, argv);
+  const OffscreenApplication application;
   Form1 window;
   window.show();
   // The window's first layout and paint are done before anything is measured.

@@ -42,7 +42,9 @@ int ExitCodeOf(CommandOutcome outcome) {
 
 // Converts with the command's status lines; the filled image, or the exit code of a failure.
 int Convert(const Request& request, TerminalPanel& panel, ByteString& image) {
-  return ExitCodeOf(ConvertOnly(request.command, panel, image));
+  ConvertedTitleFile file = ConvertOnly(request.command, panel);
+  image = std::move(file.conversion.image);
+  return ExitCodeOf(file.outcome);
 }
 
 // Writes all of `bytes` to `fd`; 0 or the errno of the failure.
@@ -88,32 +90,28 @@ int Upload(const Request& request, TerminalPanel& panel) {
 
 int Check(const Request& request, TerminalPanel& panel) {
   // The whole file is read, and every problem kept for the list after the report.
-  Request checked = request;
-  checked.command.conversion.collectProblems = true;
-  std::vector<LineProblem> problems;
-  TimingReport timing;
-  checked.command.converted = [&](const ConversionResult& result) {
-    problems = result.problems;
-    timing = result.timing;
-  };
-  ByteString image;
-  const int code = Convert(checked, panel, image);
+  CommandRequest checked = request.command;
+  checked.conversion.collectProblems = true;
+  const ConvertedTitleFile file = ConvertOnly(checked, panel);
+  const int code = ExitCodeOf(file.outcome);
   if (code != exit_code::kDone && code != exit_code::kTitleFileUnusable) return code;
   std::string report;
   if (code == exit_code::kDone) {
     // No port is opened, but the choice of port and speed is checked as an upload would use it.
-    const LinkSettings settings = FromOperatorChoice(request.command.port, request.command.speed);
+    const LinkSettings settings = FromOperatorChoice(checked.port, checked.speed);
     if (!settings.usable()) {
-      panel.AddStatus(UnusableLinkReason(settings, request.command.hints));
+      panel.AddStatus(UnusableLinkReason(settings, checked.hints));
       return exit_code::kPortUnusable;
     }
     for (const std::string& line :
-         ConversionReport(IndexTitleImage(image), image.size(), settings, timing)) {
+         ConversionReport(IndexTitleImage(file.conversion.image), file.conversion.image.size(),
+                          settings, file.conversion.timing)) {
       report.append(line).append("\n");
     }
   }
-  const bool repair = request.command.conversion.repair;
-  for (const LineProblem& problem : problems) report += DescribeProblem(problem, repair) + "\n";
+  for (const LineProblem& problem : file.conversion.problems) {
+    report += DescribeProblem(problem, checked.conversion.repair) + "\n";
+  }
   if (!WriteStandardOutput(report, panel)) return exit_code::kOutputUnwritable;
   return code;
 }

@@ -5,15 +5,13 @@
 #include <cstdio>
 #include <optional>
 #include <string>
-#include <tuple>
 
 #include "cli/commands.h"
 #include "cli/end_signals.h"
 #include "cli/exit_codes.h"
 #include "cli/standard_input.h"
 #include "cli/terminal_panel.h"
-#include "convert/timing/frame_rate.h"
-#include "convert/timing/title_shift.h"
+#include "command/timing_texts.h"
 #include "shared/version.h"
 
 namespace {
@@ -26,113 +24,135 @@ constexpr const char* kDescription =
     "display's image and uploads it over a serial line. Status lines go to standard error;\n"
     "standard output carries only data (--show, --output -, --list-ports).";
 
+// What the command line asked for, as the options left it.
+struct Arguments {
+  Request request;
+  // --shift takes frames, or seconds marked with an "s".
+  TimingTexts timing = {.shiftUnit = ShiftUnit::InText};
+  bool plainLetters = false;
+  bool quiet = false;
+  bool checkOnly = false;
+  bool showOnly = false;
+  bool listOnly = false;
+  CLI::Option* output = nullptr;
+};
+
 // Says what is wrong with the command line, the way the option parser does.
 int WrongUsage(const std::string& what) {
   std::fprintf(stderr, "%s\nRun with --help for more information.\n", what.c_str());
   return exit_code::kWrongUsage;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  CLI::App app(kDescription, "marvek-upload");
-  Request request;
-  std::string fps;
-  std::string fileFps;
-  std::string shift;
-  bool plainLetters = false;
-  bool quiet = false;
-  bool checkOnly = false;
-  bool showOnly = false;
-  bool listOnly = false;
-
-  app.add_option("-p,--port", request.command.port,
+// The options that decide how the file is converted and where it goes.
+void AddConversionOptions(CLI::App& app, Arguments& a) {
+  app.add_option("-p,--port", a.request.command.port,
                  "ComN, a device path, rfc2217://HOST:PORT or socket://HOST:PORT, as in the window")
       ->capture_default_str();
-  app.add_option("-s,--speed", request.command.speed, "bits per second")->capture_default_str();
-  app.add_flag("--plain-letters", plainLetters,
+  app.add_option("-s,--speed", a.request.command.speed, "bits per second")->capture_default_str();
+  app.add_flag("--plain-letters", a.plainLetters,
                "send č ć š ž đ as plain letters (default: the display's own codes)");
-  auto* fpsOption = app.add_option("--fps", fps,
-                                   "the display's frame rate: SubRip and MPL2 times become frames "
-                                   "at RATE, and a brace file whose own rate is known is retimed "
-                                   "to it (e.g. 24, 25, 23.976)")
-                        ->type_name("RATE");
-  auto* fileFpsOption =
-      app.add_option("--file-fps", fileFps,
-                     "the brace file's own frame rate, over any frame-rate line in the file")
-          ->type_name("RATE");
-  auto* shiftOption = app.add_option("--shift", shift,
-                                     "move every title by whole frames (-48, +120) or seconds "
-                                     "(-2.5s, +90s; needs --fps)")
-                          ->type_name("OFFSET");
-  app.add_flag("--repair", request.command.conversion.repair,
+  app.add_option("--fps", a.timing.displayRate,
+                 "the display's frame rate: SubRip and MPL2 times become frames at RATE, and a "
+                 "brace file whose own rate is known is retimed to it (e.g. 24, 25, 23.976)")
+      ->type_name("RATE");
+  app.add_option("--file-fps", a.timing.fileRate,
+                 "the brace file's own frame rate, over any frame-rate line in the file")
+      ->type_name("RATE");
+  app.add_option("--shift", a.timing.shift,
+                 "move every title by whole frames (-48, +120) or seconds (-2.5s, +90s; needs "
+                 "--fps)")
+      ->type_name("OFFSET");
+  app.add_flag("--repair", a.request.command.conversion.repair,
                "leave out or mend the lines a strict reading refuses (blank lines, lines that are "
                "no title, negative frames, braces in the text, the italic \"/\")");
-  app.add_flag("--check", checkOnly,
+}
+
+// The options that say what to do instead of uploading, and the rest.
+void AddActionOptions(CLI::App& app, Arguments& a) {
+  app.add_flag("--check", a.checkOnly,
                "convert only, and report what would be sent; no port is opened");
-  app.add_flag("--show", showOnly,
+  app.add_flag("--show", a.showOnly,
                "print the titles as the display will show them; no port is opened");
-  auto* output = app.add_option("-o,--output", request.output,
-                                "write the title image to FILE (\"-\": standard output) instead "
-                                "of uploading")
-                     ->type_name("FILE");
-  app.add_flag("--list-ports", listOnly, "list the serial ports found, with their descriptions");
-  app.add_flag("-q,--quiet", quiet, "no progress bar");
+  a.output = app.add_option("-o,--output", a.request.output,
+                            "write the title image to FILE (\"-\": standard output) instead of "
+                            "uploading")
+                 ->type_name("FILE");
+  app.add_flag("--list-ports", a.listOnly, "list the serial ports found, with their descriptions");
+  app.add_flag("-q,--quiet", a.quiet, "no progress bar");
   app.set_version_flag("--version", "marvek-upload " MARVEK_VERSION, "print the version");
-  app.add_option("TITLE-FILE", request.command.titleFile, "the title file (\"-\": standard input)")
+  app.add_option("TITLE-FILE", a.request.command.titleFile,
+                 "the title file (\"-\": standard input)")
       ->type_name("");
   app.footer(
       "Exit codes: 0 done, 1 the title file cannot be used, 2 wrong usage, 3 the port or speed\n"
       "cannot be used or opened, 4 the display did not answer or the line failed, 5 the output\n"
       "(standard output or --output) cannot be written, 130 interrupted (143 for SIGTERM).");
+}
 
+// The option that gives each timing text.
+const char* OptionOf(TimingText text) {
+  switch (text) {
+    case TimingText::DisplayRate:
+      return "--fps";
+    case TimingText::FileRate:
+      return "--file-fps";
+    case TimingText::Shift:
+      break;
+  }
+  return "--shift";
+}
+
+// Why the options cannot go together or cannot be used; nullopt when they can.
+std::optional<std::string> UsageProblem(Arguments& a) {
+  // What to do instead of uploading: one thing at a time.
+  if (a.checkOnly + a.showOnly + (a.output->count() > 0) + a.listOnly > 1) {
+    return "--check, --show, --output and --list-ports go one at a time";
+  }
+  const bool titleFile = !a.request.command.titleFile.empty();
+  if (a.listOnly)
+    return titleFile ? std::optional<std::string>("--list-ports takes no TITLE-FILE")
+                     : std::nullopt;
+  if (!titleFile) return "TITLE-FILE is required";
+  CommandRequest& command = a.request.command;
+  TimedOptions timed = WithTimingTexts(a.timing, command.conversion);
+  if (const std::optional<TimingRefusal>& refused = timed.refusal) {
+    std::string line = std::string(OptionOf(refused->text)) + ": " + refused->reason;
+    if (refused->needsDisplayRate) line += "; " + command.hints.needsFrameRate;
+    return line;
+  }
+  command.conversion = timed.options;
+  command.mode = a.plainLetters ? CharMode::PlainLetters : CharMode::DeviceCodes;
+  return std::nullopt;
+}
+
+// Does what the arguments ask for; the exit code.
+int Run(Arguments& a) {
+  if (a.listOnly) return ListPorts();
+  if (const int code = TakeTitleFromStandardInput(a.request); code != exit_code::kDone) return code;
+  CatchEndSignals();
+  const bool terminal = ::isatty(STDERR_FILENO) == 1;
+  TerminalPanel panel(stderr, terminal && !a.quiet, terminal);
+  if (a.checkOnly) return Check(a.request, panel);
+  if (a.showOnly) return Show(a.request, panel);
+  if (*a.output) return Output(a.request, panel);
+  return Upload(a.request, panel);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app(kDescription, "marvek-upload");
+  Arguments arguments;
+  AddConversionOptions(app, arguments);
+  AddActionOptions(app, arguments);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     const int code = app.exit(e);  // prints the help, the version, or what is wrong
     return code == 0 ? exit_code::kDone : exit_code::kWrongUsage;
   }
-
-  // What to do instead of uploading: one thing at a time.
-  if (checkOnly + showOnly + (output->count() > 0) + listOnly > 1) {
-    return WrongUsage("--check, --show, --output and --list-ports go one at a time");
+  if (const std::optional<std::string> problem = UsageProblem(arguments)) {
+    return WrongUsage(*problem);
   }
-  if (listOnly) {
-    return request.command.titleFile.empty() ? ListPorts()
-                                             : WrongUsage("--list-ports takes no TITLE-FILE");
-  }
-  if (request.command.titleFile.empty()) {
-    return WrongUsage("TITLE-FILE is required");
-  }
-  if (const int code = TakeTitleFromStandardInput(request); code != exit_code::kDone) return code;
-  ConversionOptions& conversion = request.command.conversion;
-  for (const auto& [option, text, rate] :
-       {std::tuple{fpsOption, &fps, &conversion.displayRate},
-        std::tuple{fileFpsOption, &fileFps, &conversion.fileRate}}) {
-    if (option->count() == 0) continue;
-    *rate = ParseFrameRate(*text);
-    if (!*rate) {
-      return WrongUsage(option->get_name() + ": \"" + *text +
-                        "\" is no frame rate; give frames a second above 0 and at most 1000, "
-                        "such as 25 or 23.976");
-    }
-  }
-  if (shiftOption->count() > 0) {
-    std::string why;
-    const std::optional<TitleShift> read = ParseTitleShift(shift, why);
-    if (!read) return WrongUsage("--shift: \"" + shift + "\": " + why);
-    const std::optional<std::int64_t> frames = ShiftInFrames(*read, conversion.displayRate);
-    if (!frames)
-      return WrongUsage(std::string("--shift: ") + kShiftNeedsDisplayRate + "; use --fps RATE");
-    conversion.shift = *frames;
-  }
-  request.command.mode = plainLetters ? CharMode::PlainLetters : CharMode::DeviceCodes;
-
-  CatchEndSignals();
-  const bool terminal = ::isatty(STDERR_FILENO) == 1;
-  TerminalPanel panel(stderr, terminal && !quiet, terminal);
-  if (checkOnly) return Check(request, panel);
-  if (showOnly) return Show(request, panel);
-  if (*output) return Output(request, panel);
-  return Upload(request, panel);
+  return Run(arguments);
 }

@@ -31,12 +31,13 @@ std::vector<std::string> ConversionReport(const std::vector<ImageRecord>& titles
       FramesLine(titles),
       UploadLine(blocks, link),
   };
-  const std::size_t timingStart = lines.size();
-  for (std::string& line : TimingStatusLines(timing)) lines.push_back(std::move(line));
+  // What was done with the times is among the conversion's status lines already; the report adds
+  // only what those do not say.
   if (std::string asTheyStand = FramesAsTheyStandLine(timing); !asTheyStand.empty()) {
     lines.push_back(std::move(asTheyStand));
+  } else if (TimingStatusLines(timing).empty()) {
+    lines.emplace_back("Frames as in the file; no shift.");
   }
-  if (lines.size() == timingStart) lines.emplace_back("Frames as in the file; no shift.");
   return lines;
 }
 

@@ -12,9 +12,11 @@ namespace marvek {
 
 // The account of a converted file that both faces give, a sentence a line and each once: the
 // number of titles, the image's size in bytes and blocks, the first and last frames, the time
-// the upload takes on the line at `link`'s speed, then what was done with the times ("Frames
-// as in the file; no shift." when nothing was). marvek-upload --check prints these lines; the
-// window's titles view heads its summary with them.
+// the upload takes on the line at `link`'s speed, then what the conversion's status lines do not
+// say of the times: that frames go as they stand although a rate was given, or "Frames as in the
+// file; no shift." when nothing was done with them. marvek-upload --check prints these lines
+// beside its status lines; the window's titles view heads its summary with them and adds the
+// status lines after them.
 //   Titles: 2
 //   Image: 32 bytes, 2 blocks
 //   Frames: 0 to 80

@@ -2,9 +2,6 @@
 
 #include <chrono>
 
-#include "command/status_messages.h"
-#include "convert/timing/frame_rate.h"
-#include "convert/timing/timing_report.h"
 #include "upload/block_upload.h"
 #include "upload/open_link.h"
 
@@ -15,54 +12,39 @@ using Clock = std::chrono::steady_clock;
 
 constexpr float kPauseBeforeConverting = 0.5f;  // seconds
 
-// `reason`, and the face's `hint` after `joint` when the face gave one.
-std::string WithHint(const std::string& reason, const char* joint, const std::string& hint) {
-  return hint.empty() ? reason : reason + joint + hint;
-}
-
 // Says why the conversion gave nothing to send, and what the command comes to.
-CommandOutcome ReportFailedConversion(const CommandRequest& request,
-                                      const ConversionResult& converted, OperatorPanel& panel) {
-  const std::string& fileName = request.titleFile;
-  switch (converted.outcome) {
-    case ConversionOutcome::Converted:
-      return CommandOutcome::Converted;
-    case ConversionOutcome::Cancelled:
-      panel.AddStatus(status::kConvertingAborted);
-      return CommandOutcome::Cancelled;
-    case ConversionOutcome::Unreadable:
-      panel.AddStatus(fileName + status::kCannotBeRead + converted.reason);
-      break;
-    case ConversionOutcome::Incorrect:
-      panel.AddStatus(fileName + status::kIncorrect);
-      for (const std::string& line : RefusalLines(converted, request.hints)) panel.AddStatus(line);
-      break;
+CommandOutcome ReportFailedConversion(const CommandRequest& request, const ConversionResult& failed,
+                                      OperatorPanel& panel) {
+  for (const std::string& line : FailedConversionLines(request.titleFile, failed, request.hints)) {
+    panel.AddStatus(line);
   }
   panel.AddStatus(status::kConvertingAborted);
-  return CommandOutcome::TitleFileUnusable;
+  return failed.outcome == ConversionOutcome::Cancelled ? CommandOutcome::Cancelled
+                                                        : CommandOutcome::TitleFileUnusable;
 }
 
 // The opening that both calls share: the converting line, the pause when asked for, and the
-// conversion with its status lines. `image` gets the filled image when the outcome is Converted.
-CommandOutcome ConvertTheFile(const CommandRequest& request, OperatorPanel& panel,
-                              ByteString& image) {
+// conversion with its status lines. The image is filled when the outcome is Converted.
+ConvertedTitleFile ConvertTheFile(const CommandRequest& request, OperatorPanel& panel) {
+  ConvertedTitleFile file;
   if (request.titleFile.empty()) {
     panel.AddStatus(status::kFileNotSelected);
-    return CommandOutcome::NoFileSelected;
+    return file;
   }
   panel.AddStatus(status::kConverting + request.titleFile);
   if (request.pauseBeforeConverting) PauseProg(kPauseBeforeConverting, panel);
   if (panel.StopRequested()) {
     panel.AddStatus(status::kConvertingAborted);
-    return CommandOutcome::Cancelled;
+    file.outcome = CommandOutcome::Cancelled;
+    return file;
   }
-  ConversionResult converted =
-      request.titleBytes
-          ? ConvertTitleBytes(*request.titleBytes, request.mode, panel, request.conversion)
-          : ConvertTitleFile(request.titleFile, request.mode, panel, request.conversion);
-  if (request.converted) request.converted(converted);
+  ConversionResult& converted = file.conversion;
+  converted = request.titleBytes
+                  ? ConvertTitleBytes(*request.titleBytes, request.mode, panel, request.conversion)
+                  : ConvertTitleFile(request.titleFile, request.mode, panel, request.conversion);
   if (converted.outcome != ConversionOutcome::Converted) {
-    return ReportFailedConversion(request, converted, panel);
+    file.outcome = ReportFailedConversion(request, converted, panel);
+    return file;
   }
   panel.Beep();
   panel.AddStatus(status::kConverted);
@@ -70,9 +52,9 @@ CommandOutcome ConvertTheFile(const CommandRequest& request, OperatorPanel& pane
     panel.AddStatus(line);
   }
   panel.SetProgress(0);
-  image = std::move(converted.image);
-  PadTitleImage(image);
-  return CommandOutcome::Converted;
+  PadTitleImage(converted.image);
+  file.outcome = CommandOutcome::Converted;
+  return file;
 }
 
 // The end of a failed upload: why, "Upload aborted !", and a beep unless the operator stopped it.
@@ -136,61 +118,6 @@ CommandOutcome WithInputsDisabled(OperatorPanel& panel, Step step) {
 
 }  // namespace
 
-const char* ReadAsStatus(TextEncoding encoding) {
-  switch (encoding) {
-    case TextEncoding::Utf8:
-      return status::kReadAsUtf8;
-    case TextEncoding::Utf16LittleEndian:
-    case TextEncoding::Utf16BigEndian:
-      return status::kReadAsUtf16;
-    case TextEncoding::Iso8859_2:
-      return status::kReadAsIso8859_2;
-    case TextEncoding::Windows1251:
-      return status::kReadAsWindows1251;
-    case TextEncoding::Windows1252:
-      return status::kReadAsWindows1252;
-    case TextEncoding::Windows1250:
-      break;
-  }
-  return nullptr;
-}
-
-std::vector<std::string> RefusalLines(const ConversionResult& refused, const MendingHints& hints) {
-  std::vector<std::string> lines;
-  std::string reason = "Line " + std::to_string(refused.lineNumber) + ": " + refused.reason;
-  if (refused.fault == LineFault::SubRipWithoutRate ||
-      refused.fault == LineFault::Mpl2WithoutRate) {
-    reason = WithHint(reason, "; ", hints.needsFrameRate);
-  }
-  lines.push_back(std::move(reason));
-  if (refused.repairable && !hints.repairMends.empty()) lines.push_back(hints.repairMends);
-  return lines;
-}
-
-std::vector<std::string> ConvertedLines(const ConversionResult& converted,
-                                        const ConversionOptions& options) {
-  std::vector<std::string> lines;
-  // A Windows-1250 file names no encoding.
-  if (const char* readAs = ReadAsStatus(converted.encoding)) lines.emplace_back(readAs);
-  if (converted.cyrillicInLatin) lines.emplace_back(status::kCyrillicInLatin);
-  if (converted.lettersSimplified) lines.emplace_back(status::kLettersSimplified);
-  if (options.repair) {
-    if (converted.fileFrameRate) {
-      lines.push_back(status::kFrameRateLine + FrameRateText(*converted.fileFrameRate) +
-                      status::kFramesASecond);
-    }
-    lines.push_back(RepairStatusLine(converted.repairs));
-  }
-  for (std::string& line : TimingStatusLines(converted.timing)) lines.push_back(std::move(line));
-  return lines;
-}
-
-std::string UnusableLinkReason(const LinkSettings& settings, const MendingHints& hints) {
-  if (settings.usable()) return {};
-  return settings.namesNoPort() ? WithHint(settings.problem, ": ", hints.portNamesNoPort)
-                                : settings.problem;
-}
-
 void PauseProg(float PauseTime, OperatorPanel& panel) {
   const auto limit = std::chrono::duration<float>(PauseTime);
   const Clock::time_point start = Clock::now();
@@ -207,16 +134,21 @@ CommandOutcome RunCommand(const CommandRequest& requested, OperatorPanel& panel)
   // with the request it was started with.
   const CommandRequest request = requested;
   return WithInputsDisabled(panel, [&] {
-    ByteString image;
-    const CommandOutcome converted = ConvertTheFile(request, panel, image);
-    return converted == CommandOutcome::Converted ? SendImage(image, request, panel) : converted;
+    const ConvertedTitleFile file = ConvertTheFile(request, panel);
+    return file.outcome == CommandOutcome::Converted
+               ? SendImage(file.conversion.image, request, panel)
+               : file.outcome;
   });
 }
 
-CommandOutcome ConvertOnly(const CommandRequest& requested, OperatorPanel& panel,
-                           ByteString& image) {
+ConvertedTitleFile ConvertOnly(const CommandRequest& requested, OperatorPanel& panel) {
   const CommandRequest request = requested;
-  return WithInputsDisabled(panel, [&] { return ConvertTheFile(request, panel, image); });
+  ConvertedTitleFile file;
+  WithInputsDisabled(panel, [&] {
+    file = ConvertTheFile(request, panel);
+    return file.outcome;
+  });
+  return file;
 }
 
 void ConvertUpload(const std::string& fileName, CharMode mode, const std::string& portText,

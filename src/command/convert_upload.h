@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "command/status_messages.h"
 #include "convert/title_image.h"
 #include "shared/operator_panel.h"
 #include "shared/types.h"
@@ -13,18 +14,6 @@
 #include "upload/serial_ports.h"
 
 namespace marvek {
-
-// How a face tells its operator to mend what the core can only name, in the face's own terms
-// (a list entry of the window, an option of the command line). Each hint that is not empty
-// follows the core's reason on the same status line.
-struct MendingHints {
-  std::string portNamesNoPort = {};  // after `Port "Com" names no port: `
-  // After `Line 1: this is a SubRip file, whose times need the display's frame rate; `, and the
-  // same of an MPL2 file.
-  std::string needsFrameRate = {};
-  // A line of its own after a refused line that repair would leave out or mend.
-  std::string repairMends = {};
-};
 
 // What the operator asked the Convert/Upload command to do.
 struct CommandRequest {
@@ -44,9 +33,6 @@ struct CommandRequest {
   // Called with the number of blocks once the file is converted, before the port is opened; a
   // terminal counts them on its progress line.
   std::function<void(std::size_t blocks)> uploadStarting = {};
-  // Called with what the conversion gave, whatever its outcome, before the command's lines about
-  // it: for a face that reports more of it (every problem a check lists, the timing).
-  std::function<void(const ConversionResult&)> converted = {};
   // Names the ports there are when the chosen one cannot be opened; empty: the machine's own.
   SerialPortLister listPorts = {};
 };
@@ -69,31 +55,24 @@ enum class CommandOutcome {
 // again on every path, with the progress bar back at 0 and the port closed.
 CommandOutcome RunCommand(const CommandRequest& request, OperatorPanel& panel);
 
-// The command's conversion alone, for a face that shows or stores the image instead of sending
-// it: the same opening, status lines and framing as RunCommand, and no port. `image` gets the
-// image as it would be sent, filled to whole blocks, when the outcome is Converted.
-CommandOutcome ConvertOnly(const CommandRequest& request, OperatorPanel& panel, ByteString& image);
+// What the command's conversion alone came to.
+struct ConvertedTitleFile {
+  // Converted, NoFileSelected, TitleFileUnusable or Cancelled.
+  CommandOutcome outcome = CommandOutcome::NoFileSelected;
+  // What the conversion gave, for a face that reports more of it (every problem a check lists,
+  // the timing); untouched when no file was converted. When Converted, its image is filled to
+  // whole blocks, as it would be sent.
+  ConversionResult conversion = {};
+};
 
-// Why `settings` cannot be used, with the face's hint where the port text names no port.
-std::string UnusableLinkReason(const LinkSettings& settings, const MendingHints& hints);
+// The command's conversion alone, for a face that shows or stores the image instead of sending
+// it: the same opening, status lines and framing as RunCommand, and no port.
+ConvertedTitleFile ConvertOnly(const CommandRequest& request, OperatorPanel& panel);
 
 // The Convert/Upload command as the window's button runs it, with its half-second pause and
 // the core's own words.
 void ConvertUpload(const std::string& fileName, CharMode mode, const std::string& portText,
                    const std::string& speedText, OperatorPanel& panel);
-
-// The status line that names the encoding a title file was read in; null for Windows-1250,
-// which the status list does not name.
-const char* ReadAsStatus(TextEncoding encoding);
-
-// The lines after "X is incorrect for converting.": "Line N: " and the reason, with the face's
-// hint where it has one.
-std::vector<std::string> RefusalLines(const ConversionResult& refused, const MendingHints& hints);
-
-// The lines after "File successfull converted.": how the file was read, what was done to its
-// letters, what repair did, and what was done with the times.
-std::vector<std::string> ConvertedLines(const ConversionResult& converted,
-                                        const ConversionOptions& options);
 
 // Waits `PauseTime` seconds of elapsed time, letting the face handle its events all the while;
 // returns sooner when the operator asks to stop.

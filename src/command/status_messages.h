@@ -1,5 +1,11 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
+#include "convert/title_image.h"
+#include "upload/serial_link.h"
+
 // The lines the Convert/Upload command adds to the status list. The operator knows them by heart;
 // they stay as they are, spelling included.
 namespace marvek::status {
@@ -32,3 +38,43 @@ inline constexpr const char* kUploaded = "File successfull uploaded.";
 inline constexpr const char* kFinished = "Finised.";
 
 }  // namespace marvek::status
+
+namespace marvek {
+
+// How a face tells its operator to mend what the core can only name, in the face's own terms
+// (a list entry of the window, an option of the command line). Each hint that is not empty
+// follows the core's reason on the same status line.
+struct MendingHints {
+  std::string portNamesNoPort = {};  // after `Port "Com" names no port: `
+  // After `Line 1: this is a SubRip file, whose times need the display's frame rate; `, and the
+  // same of an MPL2 file.
+  std::string needsFrameRate = {};
+  // A line of its own after a refused line that repair would leave out or mend.
+  std::string repairMends = {};
+};
+
+// The status line that names the encoding a title file was read in; null for Windows-1250,
+// which the status list does not name.
+const char* ReadAsStatus(TextEncoding encoding);
+
+// The lines after "X is incorrect for converting.": "Line N: " and the reason, with the face's
+// hint where it has one.
+std::vector<std::string> RefusalLines(const ConversionResult& refused, const MendingHints& hints);
+
+// Why the conversion of the file at `path` gave nothing, as the status list says it before
+// "Converting aborted !": the file that cannot be read, or the refused line with the face's
+// hints. Nothing for a conversion the operator stopped. The command and the titles view both
+// say it so.
+std::vector<std::string> FailedConversionLines(const std::string& path,
+                                               const ConversionResult& failed,
+                                               const MendingHints& hints);
+
+// The lines after "File successfull converted.": how the file was read, what was done to its
+// letters, what repair did, and what was done with the times.
+std::vector<std::string> ConvertedLines(const ConversionResult& converted,
+                                        const ConversionOptions& options);
+
+// Why `settings` cannot be used, with the face's hint where the port text names no port.
+std::string UnusableLinkReason(const LinkSettings& settings, const MendingHints& hints);
+
+}  // namespace marvek

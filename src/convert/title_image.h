@@ -15,15 +15,13 @@
 #include "convert/timing/timing_report.h"
 #include "shared/block_size.h"
 #include "shared/operator_panel.h"
+#include "shared/record_format.h"
 #include "shared/types.h"
 
 namespace marvek {
 
-// The display stores titles as records: gap (2 bytes), duration (2 bytes), the text, and the
-// terminator "{"; the image ends with 1 to 16 bytes of 0xFF that make it whole blocks.
-inline constexpr char kRecordTerminator = '{';
-inline constexpr char kFillByte = '\xFF';
-inline constexpr std::int64_t kLargestFrameCount = 65535;  // what two header bytes can hold
+// The records the display stores are in shared/record_format.h (kRecordTerminator, kFillByte,
+// kLargestFrameCount).
 inline constexpr std::int64_t kLargestFrameNumber = 2147483647;
 // A gap longer than kLargestFrameCount is bridged by empty records of at most this many frames,
 // so that no record added for it begins with the fill byte 0xFF.

@@ -4,15 +4,12 @@
 #include <array>
 #include <cstdio>
 
-#include "convert/encoding/text_encoding.h"
 #include "shared/block_size.h"
+#include "shared/letter_codes.h"
+#include "shared/record_format.h"
 
 namespace marvek {
 namespace {
-
-constexpr char kTerminator = '{';
-constexpr unsigned char kFill = 0xFF;
-constexpr std::size_t kHeaderLength = 4;
 
 // The display's own codes for the ten letters it adds to ASCII.
 constexpr struct {
@@ -61,8 +58,7 @@ std::string PadLeft(const std::string& text, std::size_t width) {
 // Checks the bytes after the last record: 1 to 16 bytes, all 0xFF.
 void CheckFill(std::string_view fill, std::size_t offset, DecodedImage& result) {
   result.fillLength = fill.size();
-  const auto other = std::find_if(fill.begin(), fill.end(),
-                                  [](char c) { return static_cast<unsigned char>(c) != kFill; });
+  const auto other = std::find_if(fill.begin(), fill.end(), [](char c) { return c != kFillByte; });
   if (other != fill.end()) {
     result.fillIsAllFF = false;
     const std::size_t at = offset + static_cast<std::size_t>(other - fill.begin());
@@ -116,9 +112,9 @@ DecodedImage DecodeTitleImage(std::string_view image) {
   while (pos < image.size()) {
     const std::string_view rest = image.substr(pos);
     // Past the last record only the fill is left, and the fill holds no terminator.
-    if (rest.find(kTerminator) == std::string_view::npos) break;
+    if (rest.find(kRecordTerminator) == std::string_view::npos) break;
     // A terminator among the header bytes is a frame count, not the end of the record.
-    const std::size_t terminator = rest.find(kTerminator, kHeaderLength);
+    const std::size_t terminator = rest.find(kRecordTerminator, kRecordHeaderLength);
     if (terminator == std::string_view::npos) {
       result.problems.push_back("record " + std::to_string(result.titles.size() + 1) + " at byte " +
                                 std::to_string(pos) + " has no terminator \"{\"; " + "its last " +
@@ -129,7 +125,7 @@ DecodedImage DecodeTitleImage(std::string_view image) {
     DecodedTitle title;
     title.start = previousEnd + Word(rest, 0);
     title.end = title.start + Word(rest, 2);
-    title.text = ByteString(rest.substr(kHeaderLength, terminator - kHeaderLength));
+    title.text = ByteString(rest.substr(kRecordHeaderLength, terminator - kRecordHeaderLength));
     title.utf8 = DisplayText(title.text);
     previousEnd = title.end;
     result.titles.push_back(std::move(title));

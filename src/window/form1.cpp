@@ -263,7 +263,7 @@ void Form1::ShowTitles_Click() {
         {status::kFileNotSelected, "Choose a title file with File > Open Tittle file ..."}));
   } else {
     const CharMode mode = c_.Option1->isChecked() ? CharMode::PlainLetters : CharMode::DeviceCodes;
-    SilentPanel quiet;
+    QuietPanel quiet;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     view = std::make_shared<TitlesView>(ViewTitles(fileName_, mode, choices_, quiet));
     QApplication::restoreOverrideCursor();

@@ -12,6 +12,7 @@
 #include "convert/title_image.h"
 #include "display/image_records.h"
 #include "shared/operator_panel.h"
+#include "shared/quiet_panel.h"
 #include "shared/types.h"
 #include "window/conversion_choices.h"
 
@@ -53,15 +54,6 @@ struct TitlesView {
 
 // A view with no titles that says why, one line a sentence.
 TitlesView NothingToShow(std::vector<std::string> why);
-
-// A panel that reports nothing: the titles view leaves the status list and progress bar alone.
-struct SilentPanel : OperatorPanel {
-  void AddStatus(const std::string&) override {}
-  void SetProgress(float) override {}
-  void SetInputsEnabled(bool) override {}
-  void Beep() override {}
-  void ProcessEvents() override {}
-};
 
 // Converts the file at `path` with the window's choices and reads the image back as the display
 // would. Nothing is sent and nothing is added to the status list; `panel` sees the progress.

@@ -1,8 +1,8 @@
 // marvek-upload run as a process against the title display simulator.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <iterator>
@@ -234,6 +234,13 @@ TEST(MarvekUpload, ShowsChecksAndWritesTheImageWithoutOpeningThePort) {
             "a\xC5\xA1"
             "a a}b\n");
 
+  // Each line once: the report does not say again what the status lines said of the times.
+  ProgramRun timed(kProgram, {"--check", "--fps", "25", srt});
+  ASSERT_EQ(timed.Finish(), 0) << timed.err();
+  const Strings said = Lines(timed.err() + timed.out());
+  EXPECT_EQ(std::count(said.begin(), said.end(), "Times read at 25 frames a second."), 1)
+      << timed.err() << timed.out();
+
   const std::string sub = dir.Write("film.sub", kTitles);
   ProgramRun check(kProgram, {"--check", "--speed", "19200", sub});
   ASSERT_EQ(check.Finish(), 0) << check.err();
@@ -255,9 +262,9 @@ TEST(MarvekUpload, ShowsChecksAndWritesTheImageWithoutOpeningThePort) {
   ProgramRun repaired(kProgram, {"--check", "--repair", "--fps", "50", "--shift", "-1s", faults});
   EXPECT_EQ(repaired.Finish(), 0) << repaired.err();
   EXPECT_NE(repaired.out().find("Titles: 3\n"), std::string::npos) << repaired.out();
-  EXPECT_NE(repaired.out().find("Frames retimed from 25 to 50 frames a second.\n"),
+  EXPECT_NE(repaired.err().find("Frames retimed from 25 to 50 frames a second.\n"),
             std::string::npos)
-      << repaired.out();
+      << repaired.err();
   EXPECT_NE(repaired.out().find("Line 4: "), std::string::npos) << repaired.out();
 
   ProgramRun image(kProgram, {"--output", "-", sub});

@@ -266,16 +266,17 @@ TEST(ConvertUpload, RepairSaysWhatItLeftOutAndMendedAfterTheEncoding) {
                                      "\xEF\xBB\xBF"
                                      "Content-Type: text/plain\n\n{1}{1}23.976\n{10}{20}/Hi\n");
   RecordingPanel panel;
-  ByteString image;
-  EXPECT_EQ(ConvertOnly({.titleFile = file, .conversion = {.repair = true}}, panel, image),
-            CommandOutcome::Converted);
+  const ConvertedTitleFile converted =
+      ConvertOnly({.titleFile = file, .conversion = {.repair = true}}, panel);
+  EXPECT_EQ(converted.outcome, CommandOutcome::Converted);
   EXPECT_EQ(panel.StatusesAndBeeps(),
             (Strings{"Converting " + file, "<beep>", "File successfull converted.",
                      "Title file read as UTF-8.", "Frame-rate line: 23.976 frames a second.",
                      "Repair left out 1 blank line (line 2), 1 line that is no title (line 1), 1 "
                      "frame-rate line (line 3); mended 1 title with \"/\" starting a line (line "
                      "4)."}));
-  EXPECT_EQ(image, std::string("\x00\x0A\x00\x0AHi{", 7) + std::string(9, '\xFF'));
+  EXPECT_EQ(converted.conversion.image,
+            std::string("\x00\x0A\x00\x0AHi{", 7) + std::string(9, '\xFF'));
 }
 
 // A panel whose operator asks to stop once the status line `at` stands last, or at the first
@@ -333,16 +334,16 @@ TEST(ConvertOnly, GivesTheFilledImageWithTheCommandsLinesAndOpensNoPort) {
   TempDir dir;
   const std::string file = dir.Write("film.sub", kTitles);
   RecordingPanel panel;
-  ByteString image;
-  EXPECT_EQ(ConvertOnly({.titleFile = file, .port = "/dev/marvek-no-such-port"}, panel, image),
-            CommandOutcome::Converted);
-  EXPECT_EQ(image, ExpectedImage(kTitles, CharMode::DeviceCodes));
+  const ConvertedTitleFile converted =
+      ConvertOnly({.titleFile = file, .port = "/dev/marvek-no-such-port"}, panel);
+  EXPECT_EQ(converted.outcome, CommandOutcome::Converted);
+  EXPECT_EQ(converted.conversion.image, ExpectedImage(kTitles, CharMode::DeviceCodes));
   EXPECT_EQ(panel.StatusesAndBeeps(),
             (Strings{"Converting " + file, "<beep>", "File successfull converted."}));
   ExpectFramedByInputs(panel);
 
   RecordingPanel none;
-  EXPECT_EQ(ConvertOnly({}, none, image), CommandOutcome::NoFileSelected);
+  EXPECT_EQ(ConvertOnly({}, none).outcome, CommandOutcome::NoFileSelected);
   EXPECT_EQ(none.statuses, Strings{"File not selected !"});
 }
 

@@ -123,6 +123,11 @@ TEST(TitleImage, ABlankOrBrokenLineEndsTheConversionIncorrectNamingItsLine) {
        "a\x9A"
        "a\n",
        1, LineFault::MissingBrace, "not in the {start}{end}text layout: \"čaša\""},
+      // Quoted in the letters of its file: sixteen of them make it a Windows-1252 file.
+      {"Tr\xE8s bien \xE0 la gare, d\xE9j\xE0 l\xE0 ; \xE9t\xE9, o\xF9 \xE7"
+       "a, \xE9l\xE8ve, fr\xE8re, \xE0 c\xF4t\xE9 \xE0\n",
+       1, LineFault::MissingBrace,
+       "not in the {start}{end}text layout: \"Très bien à la gare, déjà là ; été, où ç...\""},
   };
   for (const Bad& b : bad) {
     SCOPED_TRACE(b.file);

@@ -25,6 +25,7 @@
 #include "convert/title_line.h"
 #include "display/image_decoder.h"
 #include "shared/operator_panel.h"
+#include "support/utf8_of.h"
 
 namespace marvek::fuzz {
 namespace {
@@ -410,26 +411,7 @@ struct Expected {
   bool simplified = false;  // a character the display cannot show was written otherwise
 };
 
-// The UTF-8 of `c`.
-std::string Utf8Of(char32_t c) {
-  std::string s;
-  if (c < 0x80) {
-    s += static_cast<char>(c);
-  } else if (c < 0x800) {
-    s += static_cast<char>(0xC0 | (c >> 6));
-    s += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    s += static_cast<char>(0xE0 | (c >> 12));
-    s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    s += static_cast<char>(0xF0 | (c >> 18));
-    s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (c & 0x3F));
-  }
-  return s;
-}
+using testing::Utf8Of;
 
 // A UTF-16 body as UTF-8, with the file bytes that each UTF-8 byte came from: an unpaired
 // surrogate or an odd last byte is U+FFFD.

@@ -45,24 +45,28 @@ TEST(TimingChoicesCheck, NamesWhatCannotBeUsed) {
   EXPECT_EQ(TimingProblem(timing), "");
 
   timing.displayRate = "0";
-  EXPECT_NE(TimingProblem(timing).find("display's frame rate \"0\""), std::string::npos);
+  EXPECT_EQ(TimingProblem(timing),
+            "Display's frame rate: \"0\" is no frame rate; give frames a second above 0 and at "
+            "most 1000, such as 25 or 23.976.");
   timing.displayRate = "25";
   timing.fileRate = "twenty";
-  EXPECT_NE(TimingProblem(timing).find("file's frame rate \"twenty\""), std::string::npos);
+  EXPECT_TRUE(TimingProblem(timing).starts_with("File's frame rate: \"twenty\" is no frame rate"));
   timing.fileRate = "23.976";
   EXPECT_EQ(TimingProblem(timing), "");
 
   // Seconds become frames at the display's rate, so without one they cannot be used; a shift
   // of nothing needs no rate.
   TimingChoices seconds = Shift("-2.5", ShiftUnit::Seconds);
-  EXPECT_EQ(TimingProblem(seconds), "A shift in seconds needs the display's frame rate.");
+  EXPECT_EQ(TimingProblem(seconds), "Shift: a shift in seconds needs the display's frame rate.");
   seconds.shift = "0";
   EXPECT_EQ(TimingProblem(seconds), "");
   seconds.shift = "-2.5";
   seconds.displayRate = "25";
   EXPECT_EQ(TimingProblem(seconds), "");
   seconds.shift = "1,5";
-  EXPECT_NE(TimingProblem(seconds).find("\"1,5\""), std::string::npos);
+  EXPECT_EQ(TimingProblem(seconds),
+            "Shift: \"1,5\" is no shift; give seconds with at most three decimals, such as -2.5 or "
+            "+90.");
 }
 
 TEST(TimingChoicesCheck, ReachTheCoreAsItsOptions) {

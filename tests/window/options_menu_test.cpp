@@ -161,7 +161,7 @@ TEST_F(OptionsMenu, TimingThatCannotBeUsedIsNotTakenAndSaysWhy) {
   Find<QRadioButton>(*dialog, "ShiftSeconds")->setChecked(true);
   EXPECT_FALSE(ok->isEnabled());
   EXPECT_EQ(Find<QLabel>(*dialog, "TimingProblem")->text(),
-            "A shift in seconds needs the display's frame rate.");
+            "Shift: a shift in seconds needs the display's frame rate.");
   EXPECT_GT(dialog->height(), height);  // the problem line has its room
   Find<QComboBox>(*dialog, "DisplayRate")->setEditText("24");
   EXPECT_TRUE(ok->isEnabled());

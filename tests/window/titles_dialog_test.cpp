@@ -13,6 +13,7 @@
 
 #include "form1_probe.h"
 #include "scripted_chooser.h"
+#include "shared/quiet_panel.h"
 #include "support/temp_dir.h"
 #include "window/choice_settings.h"
 #include "window/dialog_placement.h"
@@ -121,7 +122,7 @@ TEST(TitlesDialogColumns, ATitleOfSixtyCharactersReadsWholeAtTheOpeningSize) {
   ASSERT_EQ(title.size(), 60u);
   // The second title waits for the first: the Note column has words to fit.
   const std::string path = folder.Write("long.sub", "{0}{50}" + title + "\r\n{40}{60}kasnije\r\n");
-  SilentPanel quiet;
+  QuietPanel quiet;
   const auto view =
       std::make_shared<TitlesView>(ViewTitles(path, CharMode::DeviceCodes, {}, quiet));
   TitlesDialog dialog(view, "9600");

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "shared/quiet_panel.h"
 #include "support/temp_dir.h"
 #include "window/film_time.h"
 #include "window/timeline_strip.h"
@@ -23,7 +24,7 @@ std::shared_ptr<const TitlesView> View(std::string_view fileBytes, CharMode mode
                                        const ConversionChoices& choices = {}) {
   const testing::TempDir folder;
   const std::string path = folder.Write("titles.sub", fileBytes);
-  SilentPanel quiet;
+  QuietPanel quiet;
   return std::make_shared<TitlesView>(ViewTitles(path, mode, choices, quiet));
 }
 
@@ -71,7 +72,7 @@ TEST(TitlesTable, RowsOfWildFilesAreWhatTheCommandLineShows) {
     testing::ProgramRun show(MARVEK_UPLOAD_PROGRAM, arguments);
     ASSERT_EQ(show.Finish(), 0) << c.file << "\n" << show.err();
 
-    SilentPanel quiet;
+    QuietPanel quiet;
     const auto view = std::make_shared<TitlesView>(ViewTitles(path, c.mode, c.choices, quiet));
     ASSERT_TRUE(view->shown()) << c.file;
     const TitleTableModel model(view);
@@ -132,7 +133,7 @@ TEST(TitlesSummary, SaysWhatTheCommandLinesCheckSaysEachLineOnce) {
         expected.push_back(*line);
       }
     }
-    SilentPanel quiet;
+    QuietPanel quiet;
     const TitlesView view = ViewTitles(path, CharMode::DeviceCodes, c.choices, quiet);
     EXPECT_EQ(TitlesSummary(view, "9600"), expected) << c.name;
   }

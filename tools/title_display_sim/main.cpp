@@ -2,6 +2,7 @@
 #include <atomic>
 #include <charconv>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -13,6 +14,7 @@
 #include <signal.h>
 
 #include "display/image_decoder.h"
+#include "shared/plain_text.h"
 #include "title_display_sim/title_display_sim.h"
 
 namespace {
@@ -58,6 +60,61 @@ std::optional<long> Number(std::string_view text, long smallest, long largest) {
   return value;
 }
 
+// An option that takes a number: its range, what it says when the value is out of it, and where
+// the number goes.
+struct NumberOption {
+  std::string_view name;
+  long smallest;
+  long largest;
+  const char* needs;
+  void (*store)(SimOptions& options, long n);
+};
+
+constexpr NumberOption kNumberOptions[] = {
+    {"--answer", 0, 1'000'000'000, "--answer needs a number of frames, 0 or more",
+     [](SimOptions& o, long n) { o.answer = n; }},
+    {"--hangup-after", 1, 1'000'000'000, "--hangup-after needs a number of frames, 1 or more",
+     [](SimOptions& o, long n) { o.hangupAfter = n; }},
+    {"--delay", 0, 3'600'000, "--delay needs milliseconds, 0 to 3600000",
+     [](SimOptions& o, long n) { o.delay = std::chrono::milliseconds(n); }},
+    {"--line-speed", 1, 100'000'000, "--line-speed needs bits per second, 1 to 100000000",
+     [](SimOptions& o, long n) { o.lineSpeed = n; }},
+    {"--adapter-latency", 0, 60'000, "--adapter-latency needs milliseconds, 0 to 60000",
+     [](SimOptions& o, long n) { o.adapterLatency = std::chrono::milliseconds(n); }},
+};
+
+const NumberOption* NumberOptionNamed(std::string_view name) {
+  for (const NumberOption& option : kNumberOptions) {
+    if (option.name == name) return &option;
+  }
+  return nullptr;
+}
+
+bool TakesValue(std::string_view name) {
+  return name == "--reply" || NumberOptionNamed(name) != nullptr;
+}
+
+// Takes option `name`, with its value when it takes one, into `args`; false, with args.error
+// set, when it cannot be used.
+bool TakeOption(std::string_view name, std::optional<std::string_view> value, Arguments& args) {
+  if (name == "--help" || name == "-h") {
+    args.help = true;
+  } else if (name == "--silent") {
+    args.options.silent = true;
+  } else if (name == "--split") {
+    args.options.split = true;
+  } else if (name == "--reply") {
+    args.options.reply = std::string(*value);
+  } else if (const NumberOption* option = NumberOptionNamed(name)) {
+    const std::optional<long> n = Number(*value, option->smallest, option->largest);
+    if (n) option->store(args.options, *n);
+    if (!n) args.error = option->needs;
+  } else {
+    args.error = "unknown option " + std::string(name);
+  }
+  return args.error.empty();
+}
+
 Arguments Parse(int argc, char** argv) {
   Arguments args;
   for (int i = 1; i < argc; ++i) {
@@ -67,52 +124,17 @@ Arguments Parse(int argc, char** argv) {
       value = name.substr(equals + 1);
       name = name.substr(0, equals);
     }
-    const bool takesValue = name == "--reply" || name == "--answer" || name == "--hangup-after" ||
-                            name == "--delay" || name == "--line-speed" ||
-                            name == "--adapter-latency";
-    if (takesValue && !value) {
+    if (TakesValue(name) && !value) {
       if (i + 1 == argc) {
         args.error = std::string(name) + " needs a value";
         return args;
       }
       value = argv[++i];
-    } else if (!takesValue && value) {
+    } else if (!TakesValue(name) && value) {
       args.error = std::string(name) + " takes no value";
       return args;
     }
-
-    if (name == "--help" || name == "-h") {
-      args.help = true;
-    } else if (name == "--silent") {
-      args.options.silent = true;
-    } else if (name == "--split") {
-      args.options.split = true;
-    } else if (name == "--reply") {
-      args.options.reply = std::string(*value);
-    } else if (name == "--answer") {
-      const auto n = Number(*value, 0, 1'000'000'000);
-      if (!n) args.error = "--answer needs a number of frames, 0 or more";
-      args.options.answer = n.value_or(-1);
-    } else if (name == "--hangup-after") {
-      const auto n = Number(*value, 1, 1'000'000'000);
-      if (!n) args.error = "--hangup-after needs a number of frames, 1 or more";
-      args.options.hangupAfter = n.value_or(-1);
-    } else if (name == "--delay") {
-      const auto n = Number(*value, 0, 3'600'000);
-      if (!n) args.error = "--delay needs milliseconds, 0 to 3600000";
-      args.options.delay = std::chrono::milliseconds(n.value_or(0));
-    } else if (name == "--line-speed") {
-      const auto n = Number(*value, 1, 100'000'000);
-      if (!n) args.error = "--line-speed needs bits per second, 1 to 100000000";
-      args.options.lineSpeed = n.value_or(0);
-    } else if (name == "--adapter-latency") {
-      const auto n = Number(*value, 0, 60'000);
-      if (!n) args.error = "--adapter-latency needs milliseconds, 0 to 60000";
-      args.options.adapterLatency = std::chrono::milliseconds(n.value_or(0));
-    } else {
-      args.error = "unknown option " + std::string(name);
-    }
-    if (!args.error.empty()) return args;
+    if (!TakeOption(name, value, args)) return args;
   }
   return args;
 }
@@ -134,7 +156,7 @@ std::string Printable(std::string_view text) {
 }
 
 std::string Frames(long n) {
-  return std::to_string(n) + (n == 1 ? " frame" : " frames");
+  return marvek::Count(static_cast<std::uint64_t>(n), "frame", "frames");
 }
 
 std::string Behaviour(const SimOptions& options) {
@@ -176,6 +198,42 @@ void Report(const Upload& upload, long lineSpeed) {
   std::cout << marvek::DescribeImage(marvek::DecodeTitleImage(upload.image)) << std::flush;
 }
 
+// Blocks Ctrl-C and SIGTERM, which a thread of their own then takes; every other thread, the
+// display's included, inherits the blocked mask.
+sigset_t BlockEndSignals() {
+  sigset_t endSignals;
+  sigemptyset(&endSignals);
+  sigaddset(&endSignals, SIGINT);
+  sigaddset(&endSignals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
+  return endSignals;
+}
+
+// Shows each upload once it ends (a second without frames), until the display hangs up or the
+// operator stops it.
+void ReportUploads(TitleDisplaySim& display, const std::atomic<bool>& interrupted) {
+  std::size_t seen = 0;  // frames of the upload in progress
+  for (;;) {
+    const bool more = display.WaitForFrames(seen + 1, std::chrono::seconds(1));
+    if (interrupted) return;
+    if (more) {
+      if (seen == 0) std::cout << "\nReceiving an upload..." << std::endl;
+      seen = display.FrameCount();
+      continue;
+    }
+    if (display.HungUp()) {
+      Report(display.TakeUpload(), display.LineSpeedSetting());
+      std::cout << "\nThe display hung up, as if it were unplugged; the port is gone." << std::endl;
+      return;
+    }
+    if (seen > 0) {
+      Report(display.TakeUpload(), display.LineSpeedSetting());
+      std::cout << "\nWaiting for the next upload on " << display.PortPath() << "." << std::endl;
+      seen = 0;
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -188,15 +246,7 @@ int main(int argc, char** argv) {
     std::cout << kHelp;
     return 0;
   }
-
-  // Ctrl-C and SIGTERM are taken by a thread of their own; every other thread, the display's
-  // included, inherits the blocked mask.
-  sigset_t endSignals;
-  sigemptyset(&endSignals);
-  sigaddset(&endSignals, SIGINT);
-  sigaddset(&endSignals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
-
+  sigset_t endSignals = BlockEndSignals();
   TitleDisplaySim display(args.options);
   if (const auto error = display.Start()) {
     std::cerr << kProgram << ": " << *error << "\n";
@@ -209,34 +259,12 @@ int main(int argc, char** argv) {
     interrupted = true;
     display.Stop();
   });
-
   const std::string port = display.PortPath();
   std::cout << "The title display simulator is ready on " << port << "\n"
             << "Type " << port << " into the port box of the window, then upload.\n"
             << Behaviour(args.options) << "\nPress Ctrl-C to stop.\n"
             << std::flush;
-
-  std::size_t seen = 0;  // frames of the upload in progress
-  for (;;) {
-    const bool more = display.WaitForFrames(seen + 1, std::chrono::seconds(1));
-    if (interrupted) break;
-    if (more) {
-      if (seen == 0) std::cout << "\nReceiving an upload..." << std::endl;
-      seen = display.FrameCount();
-      continue;
-    }
-    if (display.HungUp()) {
-      Report(display.TakeUpload(), display.LineSpeedSetting());
-      std::cout << "\nThe display hung up, as if it were unplugged; the port is gone." << std::endl;
-      break;
-    }
-    if (seen > 0) {
-      Report(display.TakeUpload(), display.LineSpeedSetting());
-      std::cout << "\nWaiting for the next upload on " << port << "." << std::endl;
-      seen = 0;
-    }
-  }
-
+  ReportUploads(display, interrupted);
   if (interrupted) {
     if (display.FrameCount() > 0) Report(display.TakeUpload(), display.LineSpeedSetting());
     std::cout << "\nStopped." << std::endl;

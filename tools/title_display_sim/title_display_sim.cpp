@@ -77,6 +77,30 @@ Clock::duration ByteTime(long bitsPerSecond) {
       std::chrono::nanoseconds(10 * 1'000'000'000LL / bitsPerSecond));
 }
 
+// Opens a pseudo-terminal, both sides raw and the display's (master) side not blocking, and
+// names the tool's side in `path`; why not, with both closed, when it cannot.
+std::optional<std::string> OpenRawPseudoTerminal(int& master, int& slave, std::string& path) {
+  if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
+    return Failed("cannot open a pseudo-terminal");
+  }
+  std::string error;
+  std::array<char, 128> name{};
+  if (!MakeRaw(slave) || !MakeRaw(master)) {
+    error = Failed("cannot put the pseudo-terminal in raw mode");
+  } else if (!SetFlags(master, true) || !SetFlags(slave, false)) {
+    error = Failed("cannot set up the pseudo-terminal");
+  } else if (::ptsname_r(master, name.data(), name.size()) != 0) {
+    error = Failed("cannot name the pseudo-terminal");
+  }
+  if (error.empty()) {
+    path = name.data();
+    return std::nullopt;
+  }
+  CloseIfOpen(master);
+  CloseIfOpen(slave);
+  return error;
+}
+
 }  // namespace
 
 TitleDisplaySim::TitleDisplaySim(SimOptions options) : options_(std::move(options)) {}
@@ -89,31 +113,17 @@ std::optional<std::string> TitleDisplaySim::Start() {
   std::lock_guard life(lifecycle_);
   std::unique_lock lock(mutex_);
   if (started_) return "the display was already started";
-
   int master = -1;
   int slave = -1;
-  if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
-    return Failed("cannot open a pseudo-terminal");
-  }
-  std::string error;
-  std::array<char, 128> name{};
-  if (!MakeRaw(slave) || !MakeRaw(master)) {
-    error = Failed("cannot put the pseudo-terminal in raw mode");
-  } else if (!SetFlags(master, true) || !SetFlags(slave, false)) {
-    error = Failed("cannot set up the pseudo-terminal");
-  } else if (::ptsname_r(master, name.data(), name.size()) != 0) {
-    error = Failed("cannot name the pseudo-terminal");
-  } else if ((wake_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) < 0) {
-    error = Failed("cannot create an event descriptor");
-  }
-  if (!error.empty()) {
+  if (auto error = OpenRawPseudoTerminal(master, slave, portPath_)) return error;
+  if ((wake_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) < 0) {
+    const std::string error = Failed("cannot create an event descriptor");
     CloseIfOpen(master);
     CloseIfOpen(slave);
     return error;
   }
   master_ = master;
   slave_ = slave;
-  portPath_ = name.data();
   started_ = true;
 
   if (options_.hangupAfter == 0) {
@@ -154,34 +164,59 @@ void TitleDisplaySim::Wake() {
   }
 }
 
+bool TitleDisplaySim::StillServing() {
+  std::lock_guard lock(mutex_);
+  if (hangUpRequested_ && !hungUp_) {
+    CloseDisplaySide();
+    changed_.notify_all();
+  }
+  return !stopping_ && !hungUp_;
+}
+
+std::optional<Clock::time_point> TitleDisplaySim::NextWake(short& masterEvents) const {
+  // Only the serving thread changes the queues while it runs, so it reads them without the lock.
+  std::optional<Clock::time_point> wakeAt;
+  if (!replies_.empty()) {
+    if (replies_.front().due <= Clock::now()) {
+      masterEvents |= POLLOUT;  // due: wait for room to write it
+    } else {
+      wakeAt = replies_.front().due;
+    }
+  }
+  if (const auto arrival = NextFrameArrival(); arrival && (!wakeAt || *arrival < *wakeAt)) {
+    wakeAt = arrival;
+  }
+  if (wakeAt && options_.lineSpeed > 0) *wakeAt -= kWakeEarly;
+  return wakeAt;
+}
+
+bool TitleDisplaySim::TakeToolBytes(short revents) {
+  if (revents & POLLIN) {
+    std::array<char, 4096> buffer;
+    const ssize_t n = ::read(master_, buffer.data(), buffer.size());
+    if (n > 0) {
+      Arrive(buffer.data(), static_cast<std::size_t>(n));
+      return true;
+    }
+    if (n < 0 && (errno == EAGAIN || errno == EINTR)) return true;
+  } else if (!(revents & (POLLHUP | POLLERR | POLLNVAL))) {
+    return true;
+  }
+  // The tool's side is gone, or failed. A hang-up cannot happen while the display holds its own
+  // slave descriptor; stop rather than spin.
+  std::lock_guard lock(mutex_);
+  CloseDisplaySide();
+  return false;
+}
+
 void TitleDisplaySim::Serve() {
   // The paced line wakes the thread for every frame; the kernel's default 50 us of timer slack
   // would show as a slower line.
   if (options_.lineSpeed > 0) ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-  std::array<char, 4096> buffer;
-  for (;;) {
-    {
-      std::lock_guard lock(mutex_);
-      if (hangUpRequested_ && !hungUp_) {
-        CloseDisplaySide();
-        changed_.notify_all();
-      }
-      if (stopping_ || hungUp_) break;
-    }
+  while (StillServing()) {
     // Only this thread changes `master_` while it runs, so it reads it without the lock.
-    std::optional<Clock::time_point> wakeAt;
     short masterEvents = POLLIN;
-    if (!replies_.empty()) {
-      if (replies_.front().due <= Clock::now()) {
-        masterEvents |= POLLOUT;  // due: wait for room to write it
-      } else {
-        wakeAt = replies_.front().due;
-      }
-    }
-    if (const auto arrival = NextFrameArrival(); arrival && (!wakeAt || *arrival < *wakeAt)) {
-      wakeAt = arrival;
-    }
-    if (wakeAt && options_.lineSpeed > 0) *wakeAt -= kWakeEarly;
+    const std::optional<Clock::time_point> wakeAt = NextWake(masterEvents);
     const timespec timeout = wakeAt ? TimeUntil(*wakeAt) : timespec{};
     pollfd fds[2] = {{wake_, POLLIN, 0}, {master_, masterEvents, 0}};
     if (::ppoll(fds, 2, wakeAt ? &timeout : nullptr, nullptr) < 0) {
@@ -194,21 +229,7 @@ void TitleDisplaySim::Serve() {
       std::uint64_t count;
       [[maybe_unused]] const auto read = ::read(wake_, &count, sizeof count);
     }
-    if (fds[1].revents & POLLIN) {
-      const ssize_t n = ::read(master_, buffer.data(), buffer.size());
-      if (n > 0) {
-        Arrive(buffer.data(), static_cast<std::size_t>(n));
-      } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-        std::lock_guard lock(mutex_);
-        CloseDisplaySide();
-        break;
-      }
-    } else if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
-      // Cannot happen while the display holds its own slave descriptor; stop rather than spin.
-      std::lock_guard lock(mutex_);
-      CloseDisplaySide();
-      break;
-    }
+    if (!TakeToolBytes(fds[1].revents)) break;
     DeliverArrivedBytes();
     if (master_ >= 0) WriteDueReplies();
   }

@@ -102,6 +102,14 @@ class TitleDisplaySim {
   };
 
   void Serve();
+  // Whether the serving thread goes on: not once stopping or hung up. Hangs up first when asked.
+  bool StillServing();
+  // When the serving thread must wake next, for a reply or a frame due; adds POLLOUT to
+  // `masterEvents` when a reply is due now. nullopt: only for bytes from the tool or a wake.
+  std::optional<std::chrono::steady_clock::time_point> NextWake(short& masterEvents) const;
+  // Reads what the tool wrote, as poll found it; false, the display's side closed, when the
+  // tool's side is gone or failed.
+  bool TakeToolBytes(short revents);
   // Bytes read from the tool: handled at once, or when the paced line has carried them.
   void Arrive(const char* bytes, std::size_t length);
   void DeliverArrivedBytes();

@@ -7,22 +7,6 @@
 #include <memory>
 
 namespace marvek {
-namespace {
-
-char32_t InEncoding(TextEncoding encoding, unsigned char byte) {
-  switch (encoding) {
-    case TextEncoding::Iso8859_2:
-      return Iso8859_2ToUnicode(byte);
-    case TextEncoding::Windows1251:
-      return Windows1251ToUnicode(byte);
-    case TextEncoding::Windows1252:
-      return Windows1252ToUnicode(byte);
-    default:
-      return Windows1250ToUnicode(byte);
-  }
-}
-
-}  // namespace
 
 TextEncoding GuessSingleByteEncoding(std::string_view sample) {
   const std::unique_ptr<uchardet, void (*)(uchardet_t)> detector(uchardet_new(), uchardet_delete);
@@ -75,7 +59,7 @@ bool EncodingDetector::MeansTheSameInWindows1250(TextEncoding guess) const {
   for (int byte = 0x80; byte < 0x100; ++byte) {
     if (!seen_.test(byte)) continue;
     const char32_t c = Windows1250ToUnicode(static_cast<unsigned char>(byte));
-    if (c == 0 || c != InEncoding(guess, static_cast<unsigned char>(byte))) return false;
+    if (c == 0 || c != SingleByteCharacter(guess, static_cast<unsigned char>(byte))) return false;
   }
   return true;
 }

@@ -19,19 +19,6 @@ void AppendVisible(char32_t c, unsigned char byte, std::string& out) {
   out.append(utf8, EncodeUtf8(c, utf8));
 }
 
-// The character of a byte in a single-byte encoding; 0 where it stands for nothing.
-char32_t SingleByteCharacter(unsigned char byte, TextEncoding encoding) {
-  if (byte < 0x80) return byte;
-  switch (encoding) {
-    case TextEncoding::Iso8859_2:
-      return Iso8859_2ToUnicode(byte);
-    case TextEncoding::Windows1251:
-      return Windows1251ToUnicode(byte);
-    default:
-      return Windows1250ToUnicode(byte);
-  }
-}
-
 }  // namespace
 
 std::string LineExcerpt(std::string_view line, TextEncoding encoding, std::size_t characters) {
@@ -42,7 +29,7 @@ std::string LineExcerpt(std::string_view line, TextEncoding encoding, std::size_
   for (std::size_t n = 0; p != end; ++n) {
     if (n == characters) return out + "...";
     const unsigned char byte = *p;
-    const char32_t c = utf8 ? DecodeUtf8(p, end) : SingleByteCharacter(*p++, encoding);
+    const char32_t c = utf8 ? DecodeUtf8(p, end) : SingleByteCharacter(encoding, *p++);
     AppendVisible(c, byte, out);
   }
   return out;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "shared/letter_codes.h"
 #include "shared/types.h"
 
 namespace marvek {
@@ -42,9 +43,6 @@ inline bool IsUtf16(TextEncoding encoding) {
 // True when `bytes` begin with the UTF-8 byte order mark.
 bool HasUtf8ByteOrderMark(std::string_view bytes);
 
-// Writes `c` (at most U+10FFFF) as UTF-8 to `out`, which has room for 4 bytes; returns how many.
-std::size_t EncodeUtf8(char32_t c, char* out);
-
 // The first byte from `p` on that is above 0x7F, or `end`. Title files are mostly ASCII, so it
 // goes eight bytes at a time.
 const unsigned char* SkipAscii(const unsigned char* p, const unsigned char* end);
@@ -80,16 +78,16 @@ inline constexpr char32_t kMalformedUtf8 = 0xFFFFFFFF;
 // a surrogate, above U+10FFFF) gives kMalformedUtf8 and advances by one byte.
 char32_t DecodeUtf8(const unsigned char*& p, const unsigned char* end);
 
-// The Unicode character a Windows-1250 byte stands for, or 0 for the five unused bytes.
-char32_t Windows1250ToUnicode(unsigned char byte);
-
-// The Windows-1250 byte of a character from U+0080 on, or 0 when Windows-1250 lacks it.
-unsigned char UnicodeToWindows1250(char32_t c);
-
 // The Unicode character of a byte in ISO-8859-2, Windows-1251 or Windows-1252; 0 where nothing
 // is assigned.
 char32_t Iso8859_2ToUnicode(unsigned char byte);
 char32_t Windows1251ToUnicode(unsigned char byte);
 char32_t Windows1252ToUnicode(unsigned char byte);
+
+// The character `byte` stands for in `encoding`, 0 where it stands for none: the one reading of a
+// single-byte file that detection, transcoding and the quoting of a refused line share, so that
+// they cannot disagree about a letter. An encoding that is not one byte a letter (UTF-8, UTF-16)
+// reads as Windows-1250, the display's own.
+char32_t SingleByteCharacter(TextEncoding encoding, unsigned char byte);
 
 }  // namespace marvek

@@ -1,8 +1,9 @@
 #include "convert/layouts/mpl2_reader.h"
-#include "convert/encoding/line_excerpt.h"
 
+#include "convert/encoding/line_excerpt.h"
 #include "convert/layouts/subrip_reader.h"
 #include "convert/records/record_builder.h"
+#include "shared/plain_text.h"
 
 namespace marvek {
 namespace {
@@ -10,14 +11,6 @@ namespace {
 // 999:59:59.9, the longest time a SubRip file can hold, so that both layouts reach the same
 // frames and FrameAt stays exact.
 constexpr std::int64_t kLargestTenths = 999LL * 3600 * 10 + 3599 * 10 + 9;
-
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
 
 // The field between "[" and "]" at the front of `rest`, moving past both. False when either is
 // missing.

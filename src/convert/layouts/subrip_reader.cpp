@@ -4,26 +4,13 @@
 #include <array>
 
 #include "convert/records/record_builder.h"
+#include "shared/plain_text.h"
 
 namespace marvek {
 namespace {
 
 // With at most three digits of hours FrameAt's products stay within 64 bits.
 constexpr std::size_t kLargestHourDigits = 3;
-
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 bool IsTitleNumber(std::string_view line) {
   line = Trimmed(line);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "convert/title_image.h"
+#include "shared/plain_text.h"
 
 namespace marvek {
 namespace {
@@ -127,11 +128,7 @@ std::optional<FrameRate> FrameRateOfText(std::string_view text) {
   for (const char c : text) {
     if (c != '{' && c != '}') kept.push_back(c);
   }
-  std::string_view rate = kept;
-  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  while (!rate.empty() && blank(rate.front())) rate.remove_prefix(1);
-  while (!rate.empty() && blank(rate.back())) rate.remove_suffix(1);
-  const std::optional<FrameRate> parsed = ParseFrameRate(rate);
+  const std::optional<FrameRate> parsed = ParseFrameRate(Trimmed(kept));
   if (!parsed || parsed->numerator < parsed->denominator ||
       parsed->numerator > kLargestLineRate * parsed->denominator) {
     return std::nullopt;

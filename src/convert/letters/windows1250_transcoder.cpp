@@ -15,7 +15,7 @@ namespace {
 std::array<char, 256> MakeIso8859_2Table() {
   std::array<char, 256> table{};
   for (int b = 0; b < 256; ++b) {
-    const char32_t c = Iso8859_2ToUnicode(static_cast<unsigned char>(b));
+    const char32_t c = SingleByteCharacter(TextEncoding::Iso8859_2, static_cast<unsigned char>(b));
     const unsigned char to = c < 0x80 ? static_cast<unsigned char>(c) : UnicodeToWindows1250(c);
     table[b] = static_cast<char>(to == 0 && c != 0 ? '?' : to);
   }
@@ -62,10 +62,8 @@ std::string_view Windows1250Transcoder::Transcode(std::string_view text) {
   }
   characters_.clear();
   if (encoding_ == TextEncoding::Windows1251 || encoding_ == TextEncoding::Windows1252) {
-    const auto toUnicode =
-        encoding_ == TextEncoding::Windows1251 ? Windows1251ToUnicode : Windows1252ToUnicode;
     for (const char c : text) {
-      const char32_t u = toUnicode(static_cast<unsigned char>(c));
+      const char32_t u = SingleByteCharacter(encoding_, static_cast<unsigned char>(c));
       // A byte that stands for nothing (0x98 in Windows-1251, five in Windows-1252) becomes "?".
       characters_.push_back(u == 0 && c != 0 ? kMalformedUtf8 : u);
     }

@@ -1,14 +1,10 @@
 #include "convert/timing/timing_report.h"
 
 #include "convert/timing/frame_retiming.h"
+#include "shared/plain_text.h"
 
 namespace marvek {
 namespace {
-
-// "1 frame", "48 frames".
-std::string Count(std::uint64_t n, const char* one, const char* many) {
-  return std::to_string(n) + " " + (n == 1 ? one : many);
-}
 
 std::string ShiftLine(const TimingReport& report) {
   const std::uint64_t size = report.shift < 0 ? 0 - static_cast<std::uint64_t>(report.shift)

@@ -1,66 +1,83 @@
 #include "convert/timing/title_shift.h"
 
 #include "convert/encoding/line_excerpt.h"
+#include "shared/plain_text.h"
 
 namespace marvek {
 namespace {
 
 constexpr int kLargestSecondDecimals = 3;
 
-std::string_view Trimmed(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
+// What a shift may look like, as the operator is told when the text is none.
+const char* ShiftExamples(ShiftUnit unit) {
+  switch (unit) {
+    case ShiftUnit::Frames:
+      return "give whole frames, such as -48 or +120";
+    case ShiftUnit::Seconds:
+      return "give seconds with at most three decimals, such as -2.5 or +90";
+    case ShiftUnit::InText:
+      break;
+  }
+  return "give whole frames, such as -48 or +120, or seconds, such as -2.5s";
+}
+
+enum class AmountRead { Read, NotShift, TooLarge };
+
+// The amount `digits` write, in frames or for seconds in milliseconds: the whole part, then for
+// seconds a fraction, each digit checked against the limit at once so that a long run of digits
+// cannot overflow.
+AmountRead ReadAmount(std::string_view digits, bool inSeconds, std::int64_t& amount) {
+  const std::int64_t scale = inSeconds ? 1000 : 1;
+  const std::int64_t largest = inSeconds ? kLargestShiftMilliseconds : kLargestShiftFrames;
+  std::int64_t whole = 0;
+  std::size_t i = 0;
+  for (; i < digits.size() && IsDigit(digits[i]); ++i) {
+    whole = whole * 10 + (digits[i] - '0');
+    if (whole * scale > largest) return AmountRead::TooLarge;
+  }
+  if (i == 0) return AmountRead::NotShift;
+  amount = whole * scale;
+  if (i == digits.size()) return AmountRead::Read;
+  if (!inSeconds || digits[i] != '.') return AmountRead::NotShift;
+  std::int64_t place = 100;  // the first decimal counts hundreds of milliseconds
+  std::size_t decimals = 0;
+  for (++i; i < digits.size(); ++i, ++decimals, place /= 10) {
+    if (!IsDigit(digits[i]) || decimals == kLargestSecondDecimals) return AmountRead::NotShift;
+    amount += (digits[i] - '0') * place;
+  }
+  if (decimals == 0) return AmountRead::NotShift;
+  return amount > largest ? AmountRead::TooLarge : AmountRead::Read;
 }
 
 }  // namespace
 
-std::optional<TitleShift> ParseTitleShift(std::string_view text, std::string& why) {
+std::optional<TitleShift> ParseTitleShift(std::string_view text, std::string& why, ShiftUnit unit) {
   const std::string_view shown = Trimmed(text);
   std::string_view rest = shown;
-  const auto notShift = [&]() -> std::optional<TitleShift> {
-    why = QuotedField(shown) +
-          " is no shift; give whole frames, such as -48 or +120, or seconds, such as -2.5s";
-    return std::nullopt;
-  };
-  const auto tooLarge = [&]() -> std::optional<TitleShift> {
-    why = QuotedField(shown) + " is too large a shift; at most 2147483647 frames or 999 hours";
-    return std::nullopt;
-  };
   TitleShift shift;
   bool negative = false;
   if (!rest.empty() && (rest.front() == '+' || rest.front() == '-')) {
     negative = rest.front() == '-';
     rest.remove_prefix(1);
   }
-  shift.inSeconds = !rest.empty() && rest.back() == 's';
-  if (shift.inSeconds) rest.remove_suffix(1);
-  // The whole part, then for seconds a fraction, each digit checked against the limit at once so
-  // that a long run of digits cannot overflow.
-  const std::int64_t scale = shift.inSeconds ? 1000 : 1;
-  const std::int64_t largest = shift.inSeconds ? kLargestShiftMilliseconds : kLargestShiftFrames;
-  std::int64_t whole = 0;
-  std::size_t i = 0;
-  for (; i < rest.size() && rest[i] >= '0' && rest[i] <= '9'; ++i) {
-    whole = whole * 10 + (rest[i] - '0');
-    if (whole * scale > largest) return tooLarge();
+  if (unit == ShiftUnit::InText) {
+    shift.inSeconds = !rest.empty() && rest.back() == 's';
+    if (shift.inSeconds) rest.remove_suffix(1);
+  } else {
+    shift.inSeconds = unit == ShiftUnit::Seconds;
   }
-  if (i == 0) return notShift();
-  std::int64_t amount = whole * scale;
-  if (i < rest.size()) {
-    if (!shift.inSeconds || rest[i] != '.') return notShift();
-    std::int64_t place = 100;  // the first decimal counts hundreds of milliseconds
-    std::size_t decimals = 0;
-    for (++i; i < rest.size(); ++i, ++decimals, place /= 10) {
-      if (rest[i] < '0' || rest[i] > '9' || decimals == kLargestSecondDecimals) return notShift();
-      amount += (rest[i] - '0') * place;
-    }
-    if (decimals == 0) return notShift();
-    if (amount > largest) return tooLarge();
+  std::int64_t amount = 0;
+  switch (ReadAmount(rest, shift.inSeconds, amount)) {
+    case AmountRead::Read:
+      break;
+    case AmountRead::NotShift:
+      why = QuotedField(shown) + " is no shift; " + ShiftExamples(unit);
+      return std::nullopt;
+    case AmountRead::TooLarge:
+      why = QuotedField(shown) + " is too large a shift; at most 2147483647 frames or 999 hours";
+      return std::nullopt;
   }
-  if (negative) amount = -amount;
-  (shift.inSeconds ? shift.milliseconds : shift.frames) = amount;
+  (shift.inSeconds ? shift.milliseconds : shift.frames) = negative ? -amount : amount;
   return shift;
 }
 

@@ -17,6 +17,13 @@ struct TitleShift {
   bool inSeconds = false;
 };
 
+// Where a shift's text gets its unit from.
+enum class ShiftUnit {
+  Frames,   // whole frames, written without a unit (a field with the unit chosen beside it)
+  Seconds,  // seconds, written without a unit
+  InText,   // the text says: an "s" after the number marks seconds, none marks frames
+};
+
 // The largest shift: as many frames as a title file can number, or 999 hours.
 inline constexpr std::int64_t kLargestShiftFrames = 2147483647;
 inline constexpr std::int64_t kLargestShiftMilliseconds = 999LL * 3600 * 1000;
@@ -26,9 +33,10 @@ inline constexpr const char* kShiftNeedsDisplayRate =
     "a shift in seconds needs the display's frame rate";
 
 // Reads a shift: an optional sign, then digits for frames, or digits with up to three decimals
-// and an "s" for seconds; blanks around it are ignored. nullopt, with the reason in `why`, for
-// anything else.
-std::optional<TitleShift> ParseTitleShift(std::string_view text, std::string& why);
+// for seconds, followed by an "s" when `unit` is InText; blanks around it are ignored. nullopt,
+// with the reason in `why`, for anything else.
+std::optional<TitleShift> ParseTitleShift(std::string_view text, std::string& why,
+                                          ShiftUnit unit = ShiftUnit::InText);
 
 // The shift in whole frames. Seconds take the nearest frame at `displayRate`, a half frame
 // going away from 0 so that "-2.5s" moves titles back exactly as far as "+2.5s" moves them on.

@@ -5,8 +5,12 @@
 
 #include <utility>
 
+#include "support/utf8_of.h"
+
 namespace marvek {
 namespace {
+
+using testing::Utf8Of;
 
 // The system's own converter, as an independent check of our tables.
 std::string IconvToUtf8(unsigned char byte, const char* codePage) {
@@ -23,27 +27,14 @@ std::string IconvToUtf8(unsigned char byte, const char* codePage) {
   return std::string(out, sizeof out - outLeft);
 }
 
-std::string Utf8Of(char32_t c) {
-  std::string s;
-  if (c < 0x80) {
-    s += static_cast<char>(c);
-  } else if (c < 0x800) {
-    s += static_cast<char>(0xC0 | (c >> 6));
-    s += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    s += static_cast<char>(0xE0 | (c >> 12));
-    s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (c & 0x3F));
-  }
-  return s;
-}
-
-TEST(Windows1250, OurTablesAgreeWithTheSystemConverterOnEveryByte) {
-  for (const auto& [toUnicode, codePage] :
-       {std::pair{&Windows1250ToUnicode, "CP1250"}, std::pair{&Windows1252ToUnicode, "CP1252"}}) {
+TEST(SingleByteEncodings, OurReadingAgreesWithTheSystemConverterOnEveryByte) {
+  for (const auto& [encoding, codePage] : {std::pair{TextEncoding::Windows1250, "CP1250"},
+                                           std::pair{TextEncoding::Iso8859_2, "ISO-8859-2"},
+                                           std::pair{TextEncoding::Windows1251, "CP1251"},
+                                           std::pair{TextEncoding::Windows1252, "CP1252"}}) {
     for (int b = 0; b < 256; ++b) {
       SCOPED_TRACE(std::string(codePage) + " byte " + std::to_string(b));
-      const char32_t c = toUnicode(static_cast<unsigned char>(b));
+      const char32_t c = SingleByteCharacter(encoding, static_cast<unsigned char>(b));
       const std::string ours = (c == 0 && b != 0) ? "<none>" : Utf8Of(c);
       EXPECT_EQ(ours, IconvToUtf8(static_cast<unsigned char>(b), codePage));
     }
