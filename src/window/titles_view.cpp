@@ -13,17 +13,6 @@ std::string TitlesView::DisplayedText(std::size_t title) const {
   return DisplayText(std::string_view(image).substr(record.textOffset, record.textLength));
 }
 
-std::vector<std::string> RefusalLines(const std::string& path, const ConversionResult& result) {
-  if (result.outcome == ConversionOutcome::Unreadable) {
-    return {path + status::kCannotBeRead + result.reason};
-  }
-  std::vector<std::string> lines{path + status::kIncorrect};
-  for (std::string& line : RefusalLines(result, window_hint::WindowHints())) {
-    lines.push_back(std::move(line));
-  }
-  return lines;
-}
-
 TitlesView NothingToShow(std::vector<std::string> why) {
   TitlesView view;
   view.outcome = ConversionOutcome::Unreadable;
@@ -41,7 +30,7 @@ TitlesView ViewTitles(const std::string& path, CharMode mode, const ConversionCh
   ConversionResult result = ConvertTitleFile(path, mode, panel, options);
   view.outcome = result.outcome;
   if (result.outcome != ConversionOutcome::Converted) {
-    view.refusal = RefusalLines(path, result);
+    view.refusal = FailedConversionLines(path, result, window_hint::WindowHints());
     return view;
   }
   view.reading = ConvertedLines(result, options);

@@ -60,8 +60,4 @@ TitlesView NothingToShow(std::vector<std::string> why);
 TitlesView ViewTitles(const std::string& path, CharMode mode, const ConversionChoices& choices,
                       OperatorPanel& panel);
 
-// The lines that say why `result` was refused, as the status list says them, with the window's
-// hint where one of its choices would help.
-std::vector<std::string> RefusalLines(const std::string& path, const ConversionResult& result);
-
 }  // namespace marvek
