@@ -267,19 +267,6 @@ ConversionResult ConvertFileIn(int fd, std::size_t length, TextEncoding encoding
 
 }  // namespace
 
-DisplayClock::Placement DisplayClock::Plan(std::int64_t start, std::int64_t end) const {
-  const std::int64_t shownFrom = std::max(start, previousEnd_);
-  return {shownFrom - previousEnd_, std::max<std::int64_t>(0, end - shownFrom)};
-}
-
-std::array<char, 2> EncodeFrameCount(std::uint16_t value) {
-  return {static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)};
-}
-
-void PadTitleImage(ByteString& image) {
-  image.append(kBlockSize - image.size() % kBlockSize, kFillByte);
-}
-
 ConversionResult ConvertTitleBytes(std::string_view bytes, CharMode mode, OperatorPanel& panel,
                                    const ConversionOptions& options) {
   if (options.encoding) {

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "convert/timing/frame_rate.h"
-#include "convert/title_image.h"
+#include "convert/records/line_problems.h"
 #include "shared/types.h"
 
 namespace marvek {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "convert/title_image.h"
+#include "convert/records/record_format.h"
 
 namespace marvek {
 namespace {

@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <cstring>
 
-#include "convert/char_mode.h"
+#include "convert/letters/char_mode_writer.h"
 #include "convert/encoding/line_excerpt.h"
 #include "convert/layouts/title_text.h"
 #include "convert/timing/title_timing.h"
-#include "convert/title_line.h"
+#include "convert/layouts/brace_fields.h"
 
 namespace marvek {
 namespace {

@@ -13,7 +13,7 @@
 #include "convert/records/line_problems.h"
 #include "convert/records/record_source.h"
 #include "convert/timing/frame_rate.h"
-#include "convert/title_image.h"
+#include "convert/records/record_format.h"
 
 namespace marvek {
 
