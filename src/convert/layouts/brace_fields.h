@@ -1,7 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+
+#include "convert/records/line_problems.h"
 
 namespace marvek {
 
@@ -15,5 +19,21 @@ struct TitleLineView {
 // Cuts a line (without its line end) at the first "{", "}", "{", "}" in turn. nullopt when one of
 // the four braces is missing.
 std::optional<TitleLineView> ScanTitleLine(std::string_view line);
+
+enum class FieldError { None, NotNumber, TooLarge };
+
+// A frame field read as a number.
+struct FrameField {
+  std::int64_t value = 0;  // negative for a field with a minus sign
+  FieldError error = FieldError::None;
+};
+
+// Decimal digits, after an optional minus sign, with optional spaces or tabs around them.
+FrameField ReadFrameNumber(std::string_view field);
+
+// What the strict reading makes of a frame field: None for a number from 0 up, with the words
+// of its refusal in `why` (when not null) otherwise. `name` is "start" or "end".
+LineFault StrictField(const FrameField& field, std::string_view text, const char* name,
+                      std::string* why);
 
 }  // namespace marvek

@@ -108,18 +108,6 @@ std::string_view RemoveSlashesAtLineStart(std::string_view text, ByteString& buf
   return buffer;
 }
 
-std::string_view BracesToParentheses(std::string_view text, ByteString& buffer) {
-  if (text.find('{') == std::string_view::npos && text.find('}') == std::string_view::npos) {
-    return text;
-  }
-  buffer.assign(text);
-  for (char& c : buffer) {
-    if (c == '{') c = '(';
-    if (c == '}') c = ')';
-  }
-  return buffer;
-}
-
 std::optional<FrameRate> FrameRateOfText(std::string_view text) {
   // Short: a rate is a few digits, and a long text is no frame-rate line.
   if (text.size() > 32) return std::nullopt;
