@@ -102,7 +102,14 @@ void RecordBuilder::Append(std::int64_t start, std::int64_t end, std::string_vie
   const std::int64_t gap =
       placement.gap > kLargestFrameCount ? WriteBridges(placement.gap) : placement.gap;
   if (sources_ != nullptr) sources_->push_back({.line = line_.number, .notes = notes});
-  WriteRecords(gap, placement.duration, text);
+  const std::int64_t firstFrames = std::min(placement.duration, kLargestFrameCount);
+  char* const record = writer_.Room(4 + CharModeRoom(text.size(), mode_) + 1);
+  char* to = WriteCharMode(text, mode_, WriteHeader(record, gap, firstFrames));
+  *to++ = kRecordTerminator;
+  writer_.Advance(to);
+  if (placement.duration > firstFrames) {
+    RepeatRecord(static_cast<std::size_t>(to - record) - 5, placement.duration - firstFrames);
+  }
 }
 
 void RecordBuilder::LimitCopies(DisplayClock::Placement& placement, std::size_t textLength) {
@@ -138,17 +145,8 @@ std::int64_t RecordBuilder::WriteBridges(std::int64_t gap) {
   return gap - bridges * kLargestBridgeGap;
 }
 
-void RecordBuilder::WriteRecords(std::int64_t gap, std::int64_t duration, std::string_view text) {
-  const std::int64_t firstFrames = std::min(duration, kLargestFrameCount);
-  char* const record = writer_.Room(4 + CharModeRoom(text.size(), mode_) + 1);
-  char* to = WriteCharMode(text, mode_, WriteHeader(record, gap, firstFrames));
-  *to++ = kRecordTerminator;
-  writer_.Advance(to);
-  duration -= firstFrames;
-  if (duration == 0) return;
-
+void RecordBuilder::RepeatRecord(std::size_t textLength, std::int64_t duration) {
   // The same text again, each record straight after the one before it.
-  const auto textLength = static_cast<std::size_t>(to - record) - 5;
   const std::size_t textAt = writer_.written() - textLength - 1;
   while (duration > 0) {
     const std::int64_t frames = std::min(duration, kLargestFrameCount);
