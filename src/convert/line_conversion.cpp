@@ -102,9 +102,25 @@ bool ReadLines(LineReader& lines, Reader& reader, LineRun& run) {
   return true;
 }
 
+// "no title in the file; repair left out all 834 lines": a file that has lines but no title
+// once repair has left out what it refuses would convert to an empty image, which is no
+// conversion of it.
+void RefuseWithoutTitle(LineRun& run) {
+  if (!run.options.repair || run.lines == 0 || run.builder.titles() != 0 ||
+      run.result.outcome != ConversionOutcome::Converted) {
+    return;
+  }
+  run.why = "no title in the file; repair left out ";
+  run.why += run.lines == 1 ? "its only line" : "all " + std::to_string(run.lines) + " lines";
+  run.Refuse(LineFault::NoTitle, 1);
+  // Repair has done all it can.
+  run.result.repairable = false;
+}
+
 // What is left of the result once the lines are read.
 void FinishRun(LineRun& run, int readError) {
   ConversionResult& result = run.result;
+  RefuseWithoutTitle(run);
   run.builder.Finish();
   FinishTiming(run.timing, result.timing);
   result.cyrillicInLatin = run.builder.wroteCyrillic();

@@ -61,7 +61,8 @@ struct ConversionOptions {
   // Leave out or mend the lines that the strict reading refuses (blank lines, lines that are no
   // title, negative frames, braces left in a text) and read what many files mean by the lines it
   // takes as they stand (a frame-rate line, the italic mark "/", a lone "}"). Never Incorrect for
-  // a line; what was done is in the result's `repairs`.
+  // a line, only for a file of lines in which no title is left; what was done is in the result's
+  // `repairs`.
   bool repair = false;
   // Read to the end even past a refused line, and list every problem in the result's `problems`.
   // The outcome, image and first refusal are those of the reading asked for.
