@@ -26,7 +26,8 @@ inline constexpr std::size_t kLargestRepeatedTitle = 4 * 1024 * 1024;
 // A frame count of 0 to 65535 as two bytes, most significant first.
 std::array<char, 2> EncodeFrameCount(std::uint16_t value);
 
-// Appends 16 - (length mod 16) bytes of 0xFF: at least one, at most sixteen.
+// Published interface, through convert/title_image.h: appends 16 - (length mod 16) bytes of 0xFF,
+// at least one, at most sixteen.
 void PadTitleImage(ByteString& image);
 
 // Where one title goes on the display's clock. The display shows titles one after another, so
