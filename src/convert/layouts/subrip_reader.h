@@ -52,6 +52,9 @@ class SubRipReader {
 
  private:
   enum class Expect { Number, Times, Text, Skip };
+  // A line where the times of a title are due.
+  LineFault ReadTimes(std::string_view line, std::size_t lineNumber, RecordBuilder& builder,
+                      std::string& why);
   LineFault HandOver(RecordBuilder& builder, std::string& why);
 
   FrameRate rate_;
