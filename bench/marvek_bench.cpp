@@ -1,5 +1,5 @@
 // Measures the conversion and the upload against their targets and prints one table.
-//   marvek_bench [--json] [--runs N] [--folder DIR]
+//   marvek_bench [--json] [--network] [--runs N] [--folder DIR]
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -12,6 +12,7 @@
 
 #include "cli/terminal_panel.h"
 #include "measurements.h"
+#include "network_measurements.h"
 #include "report.h"
 #include "upload/block_upload.h"
 #if defined(MARVEK_BENCH_WINDOW)
@@ -32,6 +33,7 @@ constexpr double kMb = 1e6;
 
 struct Options {
   bool json = false;
+  bool networkOnly = false;  // --network: only the rows of a display served over the network
   int runs = 9;
   std::string folder = (std::filesystem::temp_directory_path() / "marvek-bench").string();
 };
@@ -50,6 +52,8 @@ Options Parse(int argc, char** argv) {
     int runs = 0;
     if (arg == "--json") {
       options.json = true;
+    } else if (arg == "--network") {
+      options.networkOnly = true;
     } else if (arg == "--runs" && i + 1 < argc && ReadCount(argv[i + 1], runs)) {
       options.runs = std::max(5, runs);
       ++i;
@@ -57,8 +61,8 @@ Options Parse(int argc, char** argv) {
       options.folder = argv[++i];
     } else {
       std::fprintf(stderr,
-                   "usage: marvek_bench [--json] [--runs N (5 or more, 9 unless given)] "
-                   "[--folder DIR]\n");
+                   "usage: marvek_bench [--json] [--network] [--runs N (5 or more, 9 unless "
+                   "given)] [--folder DIR]\n");
       std::exit(2);
     }
   }
@@ -75,11 +79,29 @@ void Say(const Options& options, const char* what) {
   if (!options.json) std::fprintf(stderr, "%s\n", what);
 }
 
+// The rows of a display served over the network alone: a quick look after changing the link.
+int RunNetworkRows(const Options& options) {
+  using namespace marvek::bench;
+  std::vector<Row> rows;
+  bool intact = true;
+  const std::string film = TitleFileOfLines(options.folder, kFilmTitles);
+  // The same film straight to the pseudo-terminal, for the yardstick of the same moment.
+  const FilmUploadFigures direct = MeasureFilmUpload(film, 115200, std::chrono::milliseconds(0));
+  rows.push_back({"Film at 115200 straight to the pseudo-terminal", direct.uploadMs / direct.wireMs,
+                  "x", 0, true, Tenths(direct.uploadMs) + " ms, one run, for comparison"});
+  AddNetworkRows(film, rows, intact);
+  const std::string machine = DescribeMachine();
+  options.json ? PrintJson(rows, machine) : PrintTable(rows, machine);
+  for (const Row& row : rows) intact = intact && row.Met();
+  return intact ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace marvek::bench;
   const Options options = Parse(argc, argv);
+  if (options.networkOnly) return RunNetworkRows(options);
   std::vector<Row> rows;
   const auto runs = std::to_string(options.runs);
 
@@ -182,6 +204,9 @@ int main(int argc, char** argv) {
                   direct.medianBlockUs / wireBlockUs, "x", 0, true,
                   Tenths(direct.medianBlockUs) + " us per block, same run"});
   filmRow(held, "The same behind a 16 ms adapter latency", 0, ", one run");
+  Say(options, "Uploading the film through ser2net on 127.0.0.1...");
+  bool servedIntact = true;
+  AddNetworkRows(film, rows, servedIntact);
 
   Say(options, "Waiting for a display that never answers...");
   // Processor time as a share of the wait: user + system of the thread that waits.
@@ -212,8 +237,8 @@ int main(int argc, char** argv) {
   } else {
     PrintTable(rows, machine);
   }
-  bool met =
-      upload.intact && shortUpload.intact && terminalUpload.intact && direct.intact && held.intact;
+  bool met = upload.intact && shortUpload.intact && terminalUpload.intact && direct.intact &&
+             held.intact && servedIntact;
   for (const Row& row : rows) met = met && row.Met();
   return met ? 0 : 1;
 }

@@ -199,26 +199,20 @@ UploadFigures MeasureUpload(std::size_t blocks, OperatorPanel* waiter) {
   return figures;
 }
 
-FilmUploadFigures MeasureFilmUpload(const std::string& titleFile, long bitsPerSecond,
-                                    std::chrono::milliseconds adapterLatency) {
-  FilmUploadFigures figures;
+ByteString FilmImage(const std::string& titleFile) {
   QuietPanel panel;
   ConversionResult converted = ConvertTitleFile(titleFile, CharMode::DeviceCodes, panel);
-  if (converted.outcome != ConversionOutcome::Converted) return figures;
+  if (converted.outcome != ConversionOutcome::Converted) return {};
   ByteString image = std::move(converted.image);
   PadTitleImage(image);
+  return image;
+}
+
+FilmUploadFigures TimeFilmUpload(const ByteString& image, long bitsPerSecond, DisplayLink& link,
+                                 const sim::TitleDisplaySim& display) {
+  FilmUploadFigures figures;
   figures.blocks = image.size() / kBlockSize;
   figures.wireMs = LineSeconds(figures.blocks, bitsPerSecond) * 1000;
-
-  sim::SimOptions line;
-  line.lineSpeed = bitsPerSecond;
-  line.adapterLatency = adapterLatency;
-  sim::TitleDisplaySim display(line);
-  if (display.Start()) return figures;
-  SerialLink link;
-  if (!link.Open(FromOperatorChoice(display.PortPath(), std::to_string(bitsPerSecond)))) {
-    return figures;
-  }
   StopwatchPanel stopwatch;
   stopwatch.acknowledged.reserve(figures.blocks);
   const auto start = Clock::now();
@@ -233,6 +227,22 @@ FilmUploadFigures MeasureFilmUpload(const std::string& titleFile, long bitsPerSe
   }
   if (!perBlock.empty()) figures.medianBlockUs = Median(perBlock);
   return figures;
+}
+
+FilmUploadFigures MeasureFilmUpload(const std::string& titleFile, long bitsPerSecond,
+                                    std::chrono::milliseconds adapterLatency) {
+  const ByteString image = FilmImage(titleFile);
+  if (image.empty()) return {};
+  sim::SimOptions line;
+  line.lineSpeed = bitsPerSecond;
+  line.adapterLatency = adapterLatency;
+  sim::TitleDisplaySim display(line);
+  if (display.Start()) return {};
+  SerialLink link;
+  if (!link.Open(FromOperatorChoice(display.PortPath(), std::to_string(bitsPerSecond)))) {
+    return {};
+  }
+  return TimeFilmUpload(image, bitsPerSecond, link, display);
 }
 
 double MeasureIdleWait(OperatorPanel& panel) {

@@ -6,6 +6,9 @@
 #include <vector>
 
 #include "shared/operator_panel.h"
+#include "shared/types.h"
+#include "title_display_sim/title_display_sim.h"
+#include "upload/display_link.h"
 
 namespace marvek::bench {
 
@@ -69,6 +72,14 @@ struct FilmUploadFigures {
   double medianBlockUs = 0;  // from one acknowledgement to the next
   bool intact = false;
 };
+// The filled image of the title file; empty when it does not convert.
+ByteString FilmImage(const std::string& titleFile);
+
+// Uploads `image` over the open `link` to `display`, timing each block; the wire time is that of
+// a line of `bitsPerSecond`.
+FilmUploadFigures TimeFilmUpload(const ByteString& image, long bitsPerSecond, DisplayLink& link,
+                                 const sim::TitleDisplaySim& display);
+
 // Converts the title file and uploads it at `bitsPerSecond` to a display on a line paced at
 // that speed, behind an adapter that holds each reply `adapterLatency`.
 FilmUploadFigures MeasureFilmUpload(const std::string& titleFile, long bitsPerSecond,

@@ -10,7 +10,9 @@
 #include "cli/end_signals.h"
 #include "cli/exit_codes.h"
 #include "cli/title_report.h"
+#include "command/conversion_report.h"
 #include "display/image_decoder.h"
+#include "display/image_records.h"
 #include "shared/system_reason.h"
 #include "upload/serial_link.h"
 #include "upload/serial_ports.h"
@@ -70,7 +72,9 @@ bool WriteStandardOutput(std::string_view bytes, TerminalPanel& panel) {
 
 MendingHints CommandLineHints() {
   return {
-      .portNamesNoPort = "--port takes ComN (N from 1 to 9) or a device path such as /dev/ttyUSB0",
+      .portNamesNoPort =
+          "--port takes ComN (N from 1 to 9), a device path such as /dev/ttyUSB0, "
+          "rfc2217://HOST:PORT or socket://HOST:PORT",
       .needsFrameRate = "use --fps RATE",
       .repairMends = "--repair leaves out or mends such lines.",
   };
@@ -103,8 +107,10 @@ int Check(const Request& request, TerminalPanel& panel) {
       panel.AddStatus(UnusableLinkReason(settings, request.command.hints));
       return exit_code::kPortUnusable;
     }
-    report = CheckReport(DecodeTitleImage(image), settings.speed);
-    report += TimingReportLines(timing);
+    for (const std::string& line :
+         ConversionReport(IndexTitleImage(image), image.size(), settings, timing)) {
+      report.append(line).append("\n");
+    }
   }
   const bool repair = request.command.conversion.repair;
   for (const LineProblem& problem : problems) report += DescribeProblem(problem, repair) + "\n";

@@ -10,6 +10,7 @@
 #include "cli/commands.h"
 #include "cli/end_signals.h"
 #include "cli/exit_codes.h"
+#include "cli/standard_input.h"
 #include "cli/terminal_panel.h"
 #include "convert/timing/frame_rate.h"
 #include "convert/timing/title_shift.h"
@@ -45,7 +46,8 @@ int main(int argc, char** argv) {
   bool showOnly = false;
   bool listOnly = false;
 
-  app.add_option("-p,--port", request.command.port, "ComN or a device path, as in the window")
+  app.add_option("-p,--port", request.command.port,
+                 "ComN, a device path, rfc2217://HOST:PORT or socket://HOST:PORT, as in the window")
       ->capture_default_str();
   app.add_option("-s,--speed", request.command.speed, "bits per second")->capture_default_str();
   app.add_flag("--plain-letters", plainLetters,
@@ -77,7 +79,8 @@ int main(int argc, char** argv) {
   app.add_flag("--list-ports", listOnly, "list the serial ports found, with their descriptions");
   app.add_flag("-q,--quiet", quiet, "no progress bar");
   app.set_version_flag("--version", "marvek-upload " MARVEK_VERSION, "print the version");
-  app.add_option("TITLE-FILE", request.command.titleFile, "the title file")->type_name("");
+  app.add_option("TITLE-FILE", request.command.titleFile, "the title file (\"-\": standard input)")
+      ->type_name("");
   app.footer(
       "Exit codes: 0 done, 1 the title file cannot be used, 2 wrong usage, 3 the port or speed\n"
       "cannot be used or opened, 4 the display did not answer or the line failed, 5 the output\n"
@@ -101,6 +104,7 @@ int main(int argc, char** argv) {
   if (request.command.titleFile.empty()) {
     return WrongUsage("TITLE-FILE is required");
   }
+  if (const int code = TakeTitleFromStandardInput(request); code != exit_code::kDone) return code;
   ConversionOptions& conversion = request.command.conversion;
   for (const auto& [option, text, rate] :
        {std::tuple{fpsOption, &fps, &conversion.displayRate},

@@ -1,11 +1,5 @@
 #include "cli/title_report.h"
 
-#include <cmath>
-#include <cstdio>
-
-#include "shared/block_size.h"
-#include "upload/block_upload.h"
-
 namespace marvek::cli {
 
 std::string TitlesAsTitleFile(const DecodedImage& image) {
@@ -17,33 +11,6 @@ std::string TitlesAsTitleFile(const DecodedImage& image) {
     out += title.utf8;
     out += "\n";
   }
-  return out;
-}
-
-std::string CheckReport(const DecodedImage& image, int speed) {
-  const std::size_t blocks = image.imageLength / kBlockSize;
-  std::string out = "Titles: ";
-  out.append(std::to_string(image.titles.size())).append("\n");
-  out.append("Image: ").append(std::to_string(image.imageLength)).append(" bytes, ");
-  out.append(std::to_string(blocks)).append(blocks == 1 ? " block\n" : " blocks\n");
-  if (image.titles.empty()) {
-    out += "Frames: none\n";
-  } else {
-    out.append("Frames: ").append(std::to_string(image.titles.front().start)).append(" to ");
-    out.append(std::to_string(image.titles.back().end)).append("\n");
-  }
-  out.append("Upload at ").append(std::to_string(speed)).append(" bit/s: about ");
-  out.append(LineTimeText(LineSeconds(blocks, speed))).append(" on the line\n");
-  return out;
-}
-
-std::string TimingReportLines(const TimingReport& timing) {
-  std::string out;
-  for (const std::string& line : TimingStatusLines(timing)) out.append(line).append("\n");
-  if (const std::string asTheyStand = FramesAsTheyStandLine(timing); !asTheyStand.empty()) {
-    out.append(asTheyStand).append("\n");
-  }
-  if (out.empty()) out = "Frames as in the file; no shift.\n";
   return out;
 }
 

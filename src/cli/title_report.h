@@ -1,9 +1,7 @@
 #pragma once
 
-#include <cstddef>
 #include <string>
 
-#include "convert/timing/timing_report.h"
 #include "display/image_decoder.h"
 
 namespace marvek::cli {
@@ -12,13 +10,5 @@ namespace marvek::cli {
 // frames on the display's clock and the letters as the display shows them. A text holding "}"
 // gets "{}" in front, so that reading the line again gives the same text.
 std::string TitlesAsTitleFile(const DecodedImage& image);
-
-// What --check reports: the number of titles, the image's size in bytes and blocks, the first
-// and last frames, and the time the upload takes on the line.
-std::string CheckReport(const DecodedImage& image, int speed);
-
-// What --check says of the times: the frame rates used and the shift, a line each; one line
-// saying that the frames go as they stand when nothing was done to them.
-std::string TimingReportLines(const TimingReport& timing);
 
 }  // namespace marvek::cli

@@ -6,6 +6,7 @@
 #include "convert/timing/frame_rate.h"
 #include "convert/timing/timing_report.h"
 #include "upload/block_upload.h"
+#include "upload/open_link.h"
 
 namespace marvek {
 namespace {
@@ -56,7 +57,9 @@ CommandOutcome ConvertTheFile(const CommandRequest& request, OperatorPanel& pane
     return CommandOutcome::Cancelled;
   }
   ConversionResult converted =
-      ConvertTitleFile(request.titleFile, request.mode, panel, request.conversion);
+      request.titleBytes
+          ? ConvertTitleBytes(*request.titleBytes, request.mode, panel, request.conversion)
+          : ConvertTitleFile(request.titleFile, request.mode, panel, request.conversion);
   if (request.converted) request.converted(converted);
   if (converted.outcome != ConversionOutcome::Converted) {
     return ReportFailedConversion(request, converted, panel);
@@ -86,16 +89,20 @@ CommandOutcome SendImage(const ByteString& image, const CommandRequest& request,
                          OperatorPanel& panel) {
   if (request.uploadStarting) request.uploadStarting(image.size() / kBlockSize);
   const LinkSettings settings = FromOperatorChoice(request.port, request.speed);
-  SerialLink link;
-  if (const LinkStatus opened = link.Open(settings); !opened) {
-    panel.AddStatus(settings.usable() ? opened.message
+  OpenedLink opened = OpenDisplayLink(settings, panel);
+  if (!opened.link) {
+    if (opened.status.cancelled) return ReportAbortedUpload(CommandOutcome::Cancelled, {}, panel);
+    panel.AddStatus(settings.usable() ? opened.status.message
                                       : UnusableLinkReason(settings, request.hints));
     const SerialPortLister& listPorts = request.listPorts;
     const std::string found =
-        opened.portUnavailable ? SerialPortsFoundLine(listPorts ? listPorts() : ListSerialPorts())
-                               : std::string();
+        opened.status.portUnavailable
+            ? SerialPortsFoundLine(listPorts ? listPorts() : ListSerialPorts())
+            : std::string();
     return ReportAbortedUpload(CommandOutcome::PortUnusable, found, panel);
   }
+  DisplayLink& link = *opened.link;
+  if (const std::string note = link.OpenedNote(); !note.empty()) panel.AddStatus(note);
   panel.AddStatus(status::kUploading);
   const UploadResult uploaded = UploadTitleImage(image, link, panel);
   link.Close();

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,8 +32,12 @@ struct MendingHints {
 // What the operator asked the Convert/Upload command to do.
 struct CommandRequest {
   std::string titleFile = {};  // the full path; empty when none is chosen
+  // The title file's contents when the face has read them already (standard input); titleFile
+  // then only names them in the status lines.
+  std::optional<ByteString> titleBytes = {};
   CharMode mode = CharMode::DeviceCodes;
-  std::string port = {};   // the port text: "ComN" or a device path
+  // The port text: "ComN", a device path, "rfc2217://HOST:PORT" or "socket://HOST:PORT".
+  std::string port = {};
   std::string speed = {};  // the speed text, in bits per second
   ConversionOptions conversion = {};
   // Whether to wait half a second (PauseProg), handling events, between the converting line and

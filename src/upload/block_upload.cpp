@@ -13,7 +13,7 @@ using Clock = std::chrono::steady_clock;
 // Waits for the "R" of the block written at `written`, gathering the display's bytes in
 // `reply`. Each turn: the time limit, then the face's events together with the port, then the
 // port's bytes and the answer among them. Gives Uploaded when the block is acknowledged.
-UploadOutcome AwaitAcknowledgement(SerialLink& link, OperatorPanel& panel,
+UploadOutcome AwaitAcknowledgement(DisplayLink& link, OperatorPanel& panel,
                                    Clock::time_point written, ByteString& reply,
                                    std::string& failure) {
   for (;;) {
@@ -36,7 +36,7 @@ UploadOutcome AwaitAcknowledgement(SerialLink& link, OperatorPanel& panel,
 
 }  // namespace
 
-UploadResult UploadTitleImage(const ByteString& image, SerialLink& link, OperatorPanel& panel) {
+UploadResult UploadTitleImage(const ByteString& image, DisplayLink& link, OperatorPanel& panel) {
   UploadResult result;
   if (image.size() % kBlockSize != 0) {
     result.outcome = UploadOutcome::LinkFailed;
@@ -71,7 +71,7 @@ UploadResult UploadTitleImage(const ByteString& image, SerialLink& link, Operato
   return result;
 }
 
-UploadOutcome UploadImage(const ByteString& image, SerialLink& link, OperatorPanel& panel) {
+UploadOutcome UploadImage(const ByteString& image, DisplayLink& link, OperatorPanel& panel) {
   return UploadTitleImage(image, link, panel).outcome;
 }
 

@@ -10,6 +10,7 @@
 #include "shared/block_size.h"
 #include "shared/operator_panel.h"
 #include "shared/types.h"
+#include "upload/display_link.h"
 #include "upload/serial_link.h"
 
 namespace marvek {
@@ -34,15 +35,17 @@ struct UploadResult {
   std::string reason;  // LinkFailed: what went wrong with the port
 };
 
-// Sends the image (its length a multiple of kBlockSize, see PadTitleImage) over the open link,
-// reporting progress after every acknowledged block. It waits for each answer in the panel's
+// Sends the image (its length a multiple of kBlockSize, see PadTitleImage) over the open link, a
+// serial port of this machine or a network connection alike, reporting progress after every
+// acknowledged block. It waits for each answer in the panel's
 // WaitHandlingEvents, so the face handles its events meanwhile. Nothing more is sent after a
 // block goes unanswered, the port fails, or the operator asks to stop.
-UploadResult UploadTitleImage(const ByteString& image, SerialLink& link, OperatorPanel& panel);
+UploadResult UploadTitleImage(const ByteString& image, DisplayLink& link, OperatorPanel& panel);
 
 // Published interface (nothing in this repository calls it; programs outside it do): the same,
-// giving the outcome only.
-UploadOutcome UploadImage(const ByteString& image, SerialLink& link, OperatorPanel& panel);
+// giving the outcome only. A SerialLink is a DisplayLink: a call with one compiles as it always
+// has.
+UploadOutcome UploadImage(const ByteString& image, DisplayLink& link, OperatorPanel& panel);
 
 // Seconds the line itself takes to carry `blocks` blocks at `bitsPerSecond`: each block's frame
 // out and its "R" back, ten bits a byte (a start bit, 8 data bits, a stop bit). The display's

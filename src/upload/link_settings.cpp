@@ -1,5 +1,6 @@
 #include <charconv>
 
+#include "upload/network_port.h"
 #include "upload/serial_link.h"
 
 namespace marvek {
@@ -17,7 +18,15 @@ LinkSettings FromOperatorChoice(std::string_view portText, std::string_view spee
   LinkSettings link;
   link.settings = std::string(speedText) + ",N,8,1";
 
-  if (portText.starts_with('/')) {
+  if (IsNetworkPortText(portText)) {
+    // The whole text is kept: it says how to reach the port, and the operator knows it so.
+    link.network = ParseNetworkPort(portText);
+    if (!link.network) {
+      link.problem = "Port \"" + std::string(portText) + "\" names no port";
+      return link;
+    }
+    link.device = std::string(portText);
+  } else if (portText.starts_with('/')) {
     link.device = std::string(portText);
   } else if (portText.size() >= 4 && portText[3] >= '1' && portText[3] <= '9') {
     // Only the fourth character counts: "Com12" is port 1.

@@ -125,9 +125,10 @@ int SerialLink::Descriptor() const {
   return port_ ? port_->fd : -1;
 }
 
-LinkStatus SerialLink::Fail(int error, std::string message) {
-  lastFailure_ = message;
-  return {false, error, std::move(message)};
+LinkStatus SerialLink::CannotOpen(const std::string& device, int error, const std::string& reason) {
+  LinkStatus status = Fail(error, "Port " + device + " cannot be opened: " + reason);
+  status.portUnavailable = true;
+  return status;
 }
 
 LinkStatus SerialLink::Open(const LinkSettings& settings) {
@@ -137,21 +138,33 @@ LinkStatus SerialLink::Open(const LinkSettings& settings) {
     status.portUnavailable = settings.device.empty();  // the port text named no port
     return status;
   }
-  const std::string& device = settings.device;
-  const auto cannotOpen = [&](int error, const std::string& reason) {
-    LinkStatus status = Fail(error, "Port " + device + " cannot be opened: " + reason);
-    status.portUnavailable = true;
-    return status;
-  };
+  if (settings.network) {
+    return CannotOpen(settings.device, EINVAL, "a network port is no serial port of this machine");
+  }
+  LinkStatus failure;
+  std::unique_ptr<OpenPort> port = OpenExclusive(settings.device, failure);
+  if (!port) return failure;
+  if (LinkStatus configured = Configure(*port, settings); !configured) return configured;
+  // Whatever arrived before now belongs to nobody.
+  ::tcflush(port->fd, TCIFLUSH);
+  port_ = std::move(port);
+  return {};
+}
 
+std::unique_ptr<SerialLink::OpenPort> SerialLink::OpenExclusive(const std::string& device,
+                                                                LinkStatus& failure) {
   // O_NONBLOCK: neither open() nor a read waits for the modem lines or for data.
   const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     const int error = errno;
-    return cannotOpen(error, OpenFailureReason(error));
+    failure = CannotOpen(device, error, OpenFailureReason(error));
+    return nullptr;
   }
   auto port = std::make_unique<OpenPort>(fd);  // closes fd on every failure below
-
+  const auto cannotOpen = [&](int error, const std::string& reason) {
+    failure = CannotOpen(device, error, reason);
+    return nullptr;
+  };
   if (::tcgetattr(fd, &port->original) != 0) {
     const int error = errno;
     return cannotOpen(error, error == ENOTTY ? "not a serial port" : OpenFailureReason(error));
@@ -173,9 +186,12 @@ LinkStatus SerialLink::Open(const LinkSettings& settings) {
     if (serial.type == PORT_UNKNOWN) return cannotOpen(ENXIO, kNoHardware);
     port->AskForLowLatency(serial);
   }
+  return port;
+}
 
-  termios tio = port->original;
-  port->haveOriginal = true;
+LinkStatus SerialLink::Configure(OpenPort& port, const LinkSettings& settings) {
+  termios tio = port.original;
+  port.haveOriginal = true;  // the port is ours: it is given back as it was found
   ::cfmakeraw(&tio);
   tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
   tio.c_cflag |= CS8 | CLOCAL | CREAD;
@@ -187,29 +203,26 @@ LinkStatus SerialLink::Open(const LinkSettings& settings) {
     ::cfsetispeed(&tio, standard->code);
     ::cfsetospeed(&tio, standard->code);
   }
-  const auto refused = [&](int error) {
-    return Fail(error, "Speed " + std::to_string(settings.speed) + " cannot be set on " + device +
-                           ": " + SystemReason(error));
-  };
-  if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
+  const std::string& device = settings.device;
+  if (::tcsetattr(port.fd, TCSANOW, &tio) != 0) {
     const int error = errno;
-    return cannotOpen(error, "settings refused (" + SystemReason(error) + ")");
+    return CannotOpen(device, error, "settings refused (" + SystemReason(error) + ")");
   }
   // tcsetattr() succeeds when any part of the settings took; check that the speed did.
   termios applied{};
-  if (::tcgetattr(fd, &applied) != 0) {
+  if (::tcgetattr(port.fd, &applied) != 0) {
     const int error = errno;
-    return cannotOpen(error, SystemReason(error));
+    return CannotOpen(device, error, SystemReason(error));
   }
+  int error = 0;
   if (standard != nullptr) {
-    if (::cfgetospeed(&applied) != standard->code) return refused(EINVAL);
-  } else if (const int error = SetCustomSpeed(fd, settings.speed); error != 0) {
-    return refused(error);
+    if (::cfgetospeed(&applied) != standard->code) error = EINVAL;
+  } else {
+    error = SetCustomSpeed(port.fd, settings.speed);
   }
-  // Whatever arrived before now belongs to nobody.
-  ::tcflush(fd, TCIFLUSH);
-  port_ = std::move(port);
-  return {};
+  if (error == 0) return {};
+  return Fail(error, "Speed " + std::to_string(settings.speed) + " cannot be set on " + device +
+                         ": " + SystemReason(error));
 }
 
 LinkStatus SerialLink::Write(std::string_view bytes) {

@@ -26,4 +26,10 @@ int SetCustomSpeed(int fd, int speed) {
   return 0;
 }
 
+long CurrentSpeed(int fd) {
+  struct termios2 tio {};
+  if (ioctl(fd, TCGETS2, &tio) != 0) return -1;
+  return static_cast<long>(tio.c_ospeed);
+}
+
 }  // namespace marvek

@@ -7,4 +7,8 @@ namespace marvek {
 // speed than the one asked for.
 int SetCustomSpeed(int fd, int speed);
 
+// The output speed the terminal `fd` is set to, in bits per second, whether it was set with a
+// B constant or as a custom speed; -1 when it cannot be read.
+long CurrentSpeed(int fd);
+
 }  // namespace marvek

@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QEventLoop>
 #include <QFile>
-#include <QLayout>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -24,6 +23,7 @@
 #include "shared/version.h"
 #include "window/about_box.h"
 #include "window/choice_settings.h"
+#include "window/dialog_placement.h"
 #include "window/port_box_help.h"
 #include "window/timing_dialog.h"
 #include "window/titles_dialog.h"
@@ -32,6 +32,9 @@
 
 namespace marvek {
 namespace {
+
+// Where the window's size and place are kept between runs.
+constexpr const char* kGeometryKey = "window/geometry";
 
 // Adds `items` to an editable box without choosing one of them: the box keeps showing its text.
 void AddItemsKeepingText(QComboBox* box, const QStringList& items) {
@@ -60,8 +63,10 @@ Form1::Form1(std::unique_ptr<TitleFileChooser> chooser, SerialPortLister listPor
   setCentralWidget(client);
   new PortBoxHelp(c_.cboPort, listPorts_);
   AddMenus();
-  // The window is as large as the menu bar and the client area together, and no larger.
-  layout()->setSizeConstraint(QLayout::SetFixedSize);
+  // It opens as large as the menu bar and the drawn client area together, which is also the
+  // smallest it can be; then where and as large as the operator left it.
+  resize(minimumSizeHint());
+  restoreGeometry(settings_->value(kGeometryKey).toByteArray());
 
   connect(c_.Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
   Form_Load();
@@ -122,7 +127,10 @@ void Form1::ResetStatusList() {
 }
 
 void Form1::AddStatus(const std::string& text) {
-  c_.List1->addItem(QString::fromStdString(text));
+  auto* item = new QListWidgetItem(QString::fromStdString(text));
+  // The whole line, however narrow the window.
+  item->setToolTip(item->text());
+  c_.List1->addItem(item);
 }
 
 void Form1::SetProgress(float percent) {
@@ -263,7 +271,9 @@ void Form1::ShowTitles_Click() {
   // A window of its own beside the main one, which it leaves as it is.
   auto* dialog = new TitlesDialog(view, c_.cboSpeed->currentText().toStdString(), this);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
-  dialog->show();
+  // A refusal's small box keeps a size and place of its own.
+  ShowBeside(dialog, this, dialog->roomySize(), *settings_,
+             view->shown() ? "titles/geometry" : "titles/refusalGeometry");
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
@@ -273,6 +283,9 @@ void Form1::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  // restoreGeometry keeps a place that lies off every screen now on the screen it opens on.
+  settings_->setValue(kGeometryKey, saveGeometry());
+  settings_->sync();
   event->accept();
 }
 

@@ -29,12 +29,16 @@ struct Form1Controls {
   QComboBox* cboSpeed = nullptr;
 };
 
-// The size of the window's client area below the menu bar, in pixels.
+// The size of the window's client area below the menu bar as it opens, in pixels: the smallest
+// it can be.
 inline constexpr int kClientWidth = 320;
 inline constexpr int kClientHeight = 261;
 
-// Creates the controls on `client` at their fixed places, with their captions, fonts, colours
-// and tab order, and fixes the client's size. The combo boxes get their texts but no lists.
+// Creates the controls on `client` at their drawn places, with their captions, fonts, colours
+// and tab order, at the client's opening size. The combo boxes get their texts but no lists.
+// As the client grows, the status list takes the new room and the frames below keep their size
+// at the same distance from the bottom. At its smallest the list scrolls sideways to a long
+// line; wider, it wraps the line at its width instead, so that every line reads whole.
 Form1Controls LayOutForm1(QWidget* client);
 
 }  // namespace marvek

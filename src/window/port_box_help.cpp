@@ -26,6 +26,16 @@ QString PortPath(const SerialPortInfo& port) {
   return Text(port.byId.empty() ? port.device : port.byId);
 }
 
+// The two forms of a port served over the network, and what each does with the Speed box.
+struct NetworkForm {
+  const char* prefix;
+  const char* label;
+};
+constexpr NetworkForm kNetworkForms[] = {
+    {"rfc2217://", "rfc2217://HOST:PORT (the speed is set on the far line)"},
+    {"socket://", "socket://HOST:PORT (raw TCP: the server keeps its own speed)"},
+};
+
 }  // namespace
 
 PortBoxHelp::PortBoxHelp(QComboBox* box, SerialPortLister listPorts)
@@ -46,6 +56,10 @@ QString PortBoxHelp::ToolTip() const {
       lines << QStringLiteral("  ") + PortLabel(port).toHtmlEscaped();
       if (!port.byId.empty()) lines << QStringLiteral("    ") + Text(port.byId).toHtmlEscaped();
     }
+  }
+  lines << QStringLiteral("A display served over the network (ser2net, a device server):");
+  for (const NetworkForm& form : kNetworkForms) {
+    lines << QStringLiteral("  ") + QString::fromUtf8(form.label).toHtmlEscaped();
   }
   return QStringLiteral("<p style='white-space:pre'>") + lines.join(QStringLiteral("<br>")) +
          QStringLiteral("</p>");
@@ -74,6 +88,15 @@ QMenu* PortBoxHelp::BuildMenu() const {
   }
   menu->insertActions(first, entries);
   if (first != nullptr) menu->insertSeparator(first);
+  // Last, after the line edit's own actions: choosing one starts the text for the operator to
+  // finish with the server's name and port.
+  menu->addSeparator();
+  for (const NetworkForm& form : kNetworkForms) {
+    auto* start = new QAction(QString::fromUtf8(form.label), menu);
+    const QString prefix = QString::fromUtf8(form.prefix);
+    connect(start, &QAction::triggered, box_, [box = box_, prefix] { box->setEditText(prefix); });
+    menu->addAction(start);
+  }
   return menu;
 }
 

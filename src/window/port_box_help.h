@@ -10,9 +10,10 @@ class QMenu;
 namespace marvek {
 
 // Helps the operator fill the port box with the ports the machine has. Its tooltip shows the
-// whole port text, wider than the box, and the ports found; its context menu lists the ports
-// found, and choosing one puts its path into the box. The list is read afresh each time one of
-// them is shown, so an adapter plugged in meanwhile is there.
+// whole port text, wider than the box, the ports found and the two forms of a port served over
+// the network; its context menu lists the ports found, and choosing one puts its path into the
+// box, and the two network forms, each of which starts the text with its prefix. The list is read
+// afresh each time one of them is shown, so an adapter plugged in meanwhile is there.
 class PortBoxHelp : public QObject {
   Q_OBJECT
 

@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "window/film_time.h"
-#include "window/title_colours.h"
+#include "window/title_notes.h"
 
 namespace marvek {
 namespace {
@@ -78,9 +78,14 @@ void TimelineStrip::SetSelectedTitle(long long title) {
 void TimelineStrip::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), palette().color(QPalette::Base));
+  PaintBars(painter);
+  PaintSelection(painter);
+  PaintEndMarks(painter);
+}
+
+void TimelineStrip::PaintBars(QPainter& painter) const {
   const std::vector<ImageRecord>& titles = view_->titles;
   const int w = width();
-
   // One pass along the titles in view: each pixel column takes the colour of the titles that
   // fall in it, runs of one colour are drawn as one rectangle.
   std::size_t next = FirstEndingAfter(titles, FrameOfColumn(0));
@@ -96,10 +101,10 @@ void TimelineStrip::paintEvent(QPaintEvent*) {
     const std::int64_t to = std::max(from + 1, FrameOfColumn(x + 1));
     while (next < titles.size() && BarEnd(titles[next]) <= from) ++next;
     bool any = false;
-    TitleNote notes = TitleNote::None;
+    std::uint8_t notes = 0;
     for (std::size_t t = next; t < titles.size() && titles[t].start < to; ++t) {
       any = true;
-      notes = notes | view_->Note(t);
+      notes |= view_->Notes(t);
     }
     const QColor colour = any ? TitleColour(notes) : QColor();
     if (any != runDrawn || (any && colour != runColour)) {
@@ -110,7 +115,10 @@ void TimelineStrip::paintEvent(QPaintEvent*) {
     }
   }
   endRun(w);
+}
 
+void TimelineStrip::PaintSelection(QPainter& painter) const {
+  const std::vector<ImageRecord>& titles = view_->titles;
   if (selected_ >= 0 && static_cast<std::size_t>(selected_) < titles.size()) {
     const ImageRecord& record = titles[static_cast<std::size_t>(selected_)];
     const double left = ColumnOfFrame(record.start);
@@ -118,7 +126,9 @@ void TimelineStrip::paintEvent(QPaintEvent*) {
     painter.setPen(QPen(palette().color(QPalette::Text), 2));
     painter.drawRect(QRectF(left - 1, 1, right - left + 2, kBarsHeight - 2));
   }
+}
 
+void TimelineStrip::PaintEndMarks(QPainter& painter) const {
   // The frames at both ends of the view, with their times when the display's rate is known.
   const auto mark = [this](std::int64_t frame) {
     QString text = QString::number(frame);
@@ -129,7 +139,7 @@ void TimelineStrip::paintEvent(QPaintEvent*) {
     return text;
   };
   painter.setPen(palette().color(QPalette::Text));
-  const QRect labels(2, kBarsHeight, w - 4, height() - kBarsHeight);
+  const QRect labels(2, kBarsHeight, width() - 4, height() - kBarsHeight);
   painter.drawText(labels, Qt::AlignLeft | Qt::AlignVCenter, mark(first_));
   painter.drawText(labels, Qt::AlignRight | Qt::AlignVCenter, mark(first_ + span_));
 }

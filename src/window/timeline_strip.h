@@ -6,6 +6,8 @@
 
 #include "window/titles_view.h"
 
+class QPainter;
+
 namespace marvek {
 
 // Every title as a bar along the film, in the colour of its notes. It paints only the part of
@@ -41,6 +43,11 @@ class TimelineStrip : public QWidget {
  private:
   // The first frame of pixel column x.
   std::int64_t FrameOfColumn(int x) const;
+  // The titles as bars coloured by their notes, the chosen title's outline, and the frames at
+  // both ends of the view.
+  void PaintBars(QPainter& painter) const;
+  void PaintSelection(QPainter& painter) const;
+  void PaintEndMarks(QPainter& painter) const;
   double ColumnOfFrame(std::int64_t frame) const;
 
   std::shared_ptr<const TitlesView> view_;

@@ -55,23 +55,7 @@ TimingDialog::TimingDialog(const TimingChoices& choices, QWidget* parent) : QDia
       QStringLiteral("Frames a second that the file's frame numbers count. Unless a number is "
                      "given, a frame-rate line at the top of the file tells it."));
 
-  shift_ = new QLineEdit(QString::fromStdString(choices.shift), this);
-  shift_->setObjectName(QStringLiteral("Shift"));
-  shift_->setPlaceholderText(QStringLiteral("0"));
-  shift_->setToolTip(
-      QStringLiteral("Moves every title: later with a number above 0, earlier "
-                     "with one below, for example -48 or +2.5."));
-  frames_ = new QRadioButton(QStringLiteral("fra&mes"), this);
-  frames_->setObjectName(QStringLiteral("ShiftFrames"));
-  seconds_ = new QRadioButton(QStringLiteral("seco&nds"), this);
-  seconds_->setObjectName(QStringLiteral("ShiftSeconds"));
-  (choices.shiftUnit == ShiftUnit::Seconds ? seconds_ : frames_)->setChecked(true);
-
-  auto* shiftRow = new QHBoxLayout;
-  shiftRow->addWidget(shift_, 1);
-  shiftRow->addWidget(frames_);
-  shiftRow->addWidget(seconds_);
-
+  QHBoxLayout* shiftRow = ShiftRow(choices);
   auto* form = new QFormLayout;
   form->addRow(QStringLiteral("&Display's frame rate:"), displayRate_);
   form->addRow(QStringLiteral("&File's frame rate:"), fileRate_);
@@ -99,6 +83,26 @@ TimingDialog::TimingDialog(const TimingChoices& choices, QWidget* parent) : QDia
   Check();
 }
 
+QHBoxLayout* TimingDialog::ShiftRow(const TimingChoices& choices) {
+  shift_ = new QLineEdit(QString::fromStdString(choices.shift), this);
+  shift_->setObjectName(QStringLiteral("Shift"));
+  shift_->setPlaceholderText(QStringLiteral("0"));
+  shift_->setToolTip(
+      QStringLiteral("Moves every title: later with a number above 0, earlier "
+                     "with one below, for example -48 or +2.5."));
+  frames_ = new QRadioButton(QStringLiteral("fra&mes"), this);
+  frames_->setObjectName(QStringLiteral("ShiftFrames"));
+  seconds_ = new QRadioButton(QStringLiteral("seco&nds"), this);
+  seconds_->setObjectName(QStringLiteral("ShiftSeconds"));
+  (choices.shiftUnit == ShiftUnit::Seconds ? seconds_ : frames_)->setChecked(true);
+
+  auto* shiftRow = new QHBoxLayout;
+  shiftRow->addWidget(shift_, 1);
+  shiftRow->addWidget(frames_);
+  shiftRow->addWidget(seconds_);
+  return shiftRow;
+}
+
 TimingChoices TimingDialog::choices() const {
   TimingChoices choices;
   choices.displayRate = RateText(displayRate_);
@@ -111,8 +115,14 @@ TimingChoices TimingDialog::choices() const {
 void TimingDialog::Check() {
   const std::string problem = TimingProblem(choices());
   problem_->setText(QString::fromStdString(problem));
-  problem_->setVisible(!problem.empty());
   buttons_->button(QDialogButtonBox::Ok)->setEnabled(problem.empty());
+  if (problem_->isHidden() == problem.empty()) return;
+  problem_->setVisible(!problem.empty());
+  // The dialog grows to show the problem and gives the room back once it has gone. Before it
+  // is first shown, showing fits it anyway.
+  if (!isVisible()) return;
+  layout()->activate();
+  resize(width(), hasHeightForWidth() ? heightForWidth(width()) : sizeHint().height());
 }
 
 }  // namespace marvek

@@ -6,6 +6,7 @@
 
 class QComboBox;
 class QDialogButtonBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
@@ -28,6 +29,8 @@ class TimingDialog : public QDialog {
   TimingChoices choices() const;
 
  private:
+  // The shift's field and its unit, made from `choices`.
+  QHBoxLayout* ShiftRow(const TimingChoices& choices);
   void Check();
 
   QComboBox* displayRate_ = nullptr;

@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "window/film_time.h"
-#include "window/title_colours.h"
+#include "window/title_notes.h"
 #include "window/title_search.h"
 
 namespace marvek {
@@ -57,9 +57,9 @@ QVariant TitleTableModel::data(const QModelIndex& index, int role) const {
                                    : Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
   }
   if (role == Qt::BackgroundRole) {
-    const TitleNote note = view_->Note(title);
-    if (note == TitleNote::None) return {};
-    return QBrush(TitleColour(note).lighter(160));
+    const std::uint8_t notes = view_->Notes(title);
+    if (notes == 0) return {};
+    return QBrush(TitleColour(notes).lighter(160));
   }
   if (role == Qt::ToolTipRole && column == Text) {
     return QString::fromStdString(view_->DisplayedText(title));
@@ -86,7 +86,7 @@ QVariant TitleTableModel::data(const QModelIndex& index, int role) const {
     case Text:
       return QString::fromStdString(view_->DisplayedText(title));
     case Note:
-      return QString::fromStdString(TitleNoteWords(view_->Note(title)));
+      return QString::fromStdString(NoteWords(view_->Notes(title)));
     default:
       return {};
   }

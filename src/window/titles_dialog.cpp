@@ -7,12 +7,15 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "window/timeline_strip.h"
-#include "window/title_colours.h"
+#include "window/title_columns.h"
+#include "window/title_notes.h"
 #include "window/title_table_model.h"
 #include "window/titles_summary.h"
 
@@ -26,24 +29,6 @@ QString Lines(const std::vector<std::string>& lines) {
   QStringList text;
   for (const std::string& line : lines) text << QString::fromStdString(line);
   return text.join(QLatin1Char('\n'));
-}
-
-// The colours of the timeline, each with its meaning.
-QString Legend() {
-  const struct {
-    TitleNote note;
-    const char* words;
-  } kinds[] = {{TitleNote::None, "as in the file"},
-               {TitleNote::WaitedForOverlap, "waited for an overlap"},
-               {TitleNote::Shortened, "shortened"},
-               {TitleNote::Mended, "mended"},
-               {TitleNote::SplitOverGap, "split over a long gap"}};
-  QString html;
-  for (const auto& kind : kinds) {
-    html += QStringLiteral("<span style=\"color:%1\">&#9632;</span>&nbsp;%2&nbsp;&nbsp; ")
-                .arg(TitleColour(kind.note).name(), QString::fromLatin1(kind.words));
-  }
-  return html;
 }
 
 }  // namespace
@@ -71,14 +56,13 @@ TitlesDialog::TitlesDialog(std::shared_ptr<const TitlesView> view, const std::st
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   layout->addWidget(buttons);
-  resize(view_->shown() ? QSize(900, 600) : QSize(520, 160));
+  if (!view_->shown()) resize(520, 160);
 }
 
 TitlesDialog::~TitlesDialog() = default;
 
 void TitlesDialog::BuildTitles(const std::string& speedText) {
   auto* layout = static_cast<QVBoxLayout*>(this->layout());
-
   auto* summary = new QLabel(Lines(TitlesSummary(*view_, speedText)), this);
   summary->setObjectName(QStringLiteral("Summary"));
   summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -86,10 +70,18 @@ void TitlesDialog::BuildTitles(const std::string& speedText) {
 
   strip_ = new TimelineStrip(view_, this);
   layout->addWidget(strip_);
-  auto* legend = new QLabel(Legend(), this);
+  auto* legend = new QLabel(NotesLegend(), this);
   legend->setTextFormat(Qt::RichText);
   layout->addWidget(legend);
 
+  AddSearchRow(layout);
+  AddTable(layout);
+  setTabOrder(search_, table_);
+  Connect();
+  Search();
+}
+
+void TitlesDialog::AddSearchRow(QVBoxLayout* layout) {
   search_ = new QLineEdit(this);
   search_->setObjectName(QStringLiteral("Search"));
   search_->setClearButtonEnabled(true);
@@ -103,7 +95,9 @@ void TitlesDialog::BuildTitles(const std::string& speedText) {
   searchRow->addWidget(search_, 1);
   searchRow->addWidget(found_);
   layout->addLayout(searchRow);
+}
 
+void TitlesDialog::AddTable(QVBoxLayout* layout) {
   model_ = new TitleTableModel(view_, this);
   table_ = new QTableView(this);
   table_->setObjectName(QStringLiteral("Titles"));
@@ -112,26 +106,24 @@ void TitlesDialog::BuildTitles(const std::string& speedText) {
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
   table_->setWordWrap(false);
   table_->setAlternatingRowColors(true);
-  // Every row has the same height and every column a set width: nothing is measured over the
-  // rows, which for a million of them would take seconds.
+  // Every row has the same height and every column a width worked out from the view's largest
+  // numbers: nothing is measured over the rows, which for a million of them would take seconds.
   table_->verticalHeader()->hide();
   table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-  QHeaderView* columns = table_->horizontalHeader();
-  columns->setSectionResizeMode(QHeaderView::Interactive);
-  columns->setStretchLastSection(true);
-  const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
-  const int margin = 12;
-  table_->setColumnWidth(TitleTableModel::Number, digit * 7 + margin);
-  table_->setColumnWidth(TitleTableModel::SourceLine, digit * 7 + margin);
-  table_->setColumnWidth(TitleTableModel::Start, digit * 10 + margin);  // up to 2147483647
-  table_->setColumnWidth(TitleTableModel::End, digit * 10 + margin);
-  table_->setColumnWidth(TitleTableModel::StartTime, digit * 10 + margin);  // 0:00:00.00
-  table_->setColumnWidth(TitleTableModel::Duration, digit * 10 + margin);
-  table_->setColumnWidth(TitleTableModel::Text, digit * 32);
+  const int narrow = FitColumns(*table_, *view_);
   layout->addWidget(table_, 1);
-  setTabOrder(search_, table_);
 
+  // The narrow columns, a title of 60 characters, the scroll bar and the margins around.
+  const QMargins around = layout->contentsMargins();
+  const int frame = 2 * table_->frameWidth() + around.left() + around.right();
+  const int scrollBar = table_->verticalScrollBar()->sizeHint().width();
+  const int fixed = narrow + frame + scrollBar + TextMargin(*table_);
+  resize(fixed + SixtyCharacters(table_->fontMetrics()), 600);
+  roomy_ = QSize(std::max(width(), fixed + table_->fontMetrics().averageCharWidth() * 100), 600);
+}
+
+void TitlesDialog::Connect() {
   searchPause_ = new QTimer(this);
   searchPause_->setSingleShot(true);
   searchPause_->setInterval(kSearchPauseMs);
@@ -143,7 +135,6 @@ void TitlesDialog::BuildTitles(const std::string& speedText) {
             strip_->SetSelectedTitle(
                 current.isValid() ? static_cast<long long>(model_->TitleOfRow(current.row())) : -1);
           });
-  Search();
 }
 
 void TitlesDialog::Search() {

@@ -10,6 +10,7 @@ class QLabel;
 class QLineEdit;
 class QTableView;
 class QTimer;
+class QVBoxLayout;
 
 namespace marvek {
 
@@ -32,9 +33,15 @@ class TitlesDialog : public QDialog {
   TitleTableModel* model() const { return model_; }
   QTableView* table() const { return table_; }
   TimelineStrip* strip() const { return strip_; }
+  // A width at which the dialog shows its columns whole and more of long titles, for a screen
+  // with room for it.
+  QSize roomySize() const { return roomy_; }
 
  private:
   void BuildTitles(const std::string& speedText);
+  void AddSearchRow(QVBoxLayout* layout);
+  void AddTable(QVBoxLayout* layout);
+  void Connect();
   void Search();
   void SelectTitle(long long title);
 
@@ -45,6 +52,7 @@ class TitlesDialog : public QDialog {
   QLineEdit* search_ = nullptr;
   QLabel* found_ = nullptr;
   QTimer* searchPause_ = nullptr;
+  QSize roomy_;
 };
 
 }  // namespace marvek

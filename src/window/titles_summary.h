@@ -7,9 +7,10 @@
 
 namespace marvek {
 
-// The summary above the titles: how many and over which frames, the image's bytes and blocks,
-// the time the upload takes on the line at the speed in the Speed box (`speedText`), how the
-// file was read and what repair and timing did. One sentence a line.
+// The summary above the titles, in the lines marvek-upload --check gives of the same file: its
+// report (how many titles over which frames, the image's bytes and blocks, the time on the line
+// at the speed in the Speed box, `speedText`, what was done with the times), then the command's
+// lines of how the file was read and what repair did. Each line once.
 std::vector<std::string> TitlesSummary(const TitlesView& view, const std::string& speedText);
 
 }  // namespace marvek

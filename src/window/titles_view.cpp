@@ -7,34 +7,6 @@
 #include "window/window_hints.h"
 
 namespace marvek {
-namespace {
-
-// The encoding a file was read in, Windows-1250 too: the dialog always says how it read the file.
-std::string ReadingLine(TextEncoding encoding) {
-  const char* readAs = ReadAsStatus(encoding);
-  return readAs != nullptr ? readAs : "Title file read as Windows-1250.";
-}
-
-// What the choices did to the titles. The conversion does not report it yet, so this says what
-// was asked for.
-std::vector<std::string> AdjustmentLines(const ConversionChoices& choices) {
-  std::vector<std::string> lines;
-  lines.push_back(choices.repair ? "Repair title files: on." : "Repair title files: off.");
-  const TimingChoices& timing = choices.timing;
-  lines.push_back(timing.displayRate.empty()
-                      ? "Display's frame rate: frames as in the file."
-                      : "Display's frame rate: " + timing.displayRate + " frames a second.");
-  if (!timing.fileRate.empty()) {
-    lines.push_back("File's frame rate: " + timing.fileRate + " frames a second.");
-  }
-  if (const auto shift = ParseShift(timing); shift && (shift->frames || shift->milliseconds)) {
-    lines.push_back("Shift: " + timing.shift +
-                    (timing.shiftUnit == ShiftUnit::Seconds ? " seconds." : " frames."));
-  }
-  return lines;
-}
-
-}  // namespace
 
 std::string TitlesView::DisplayedText(std::size_t title) const {
   const ImageRecord& record = titles[title];
@@ -50,23 +22,6 @@ std::vector<std::string> RefusalLines(const std::string& path, const ConversionR
     lines.push_back(std::move(line));
   }
   return lines;
-}
-
-void TakeTitleFacts(const ConversionResult& result, TitlesView& view) {
-  // One source a record, in the order of the image.
-  if (result.recordSources.size() != view.titles.size()) return;
-  view.sourceLines.reserve(result.recordSources.size());
-  view.notes.reserve(result.recordSources.size());
-  for (const RecordSource& source : result.recordSources) {
-    view.sourceLines.push_back(source.line);
-    TitleNote note = TitleNote::None;
-    if (source.Has(RecordSource::kWaited)) note = note | TitleNote::WaitedForOverlap;
-    if (source.Has(RecordSource::kShortened)) note = note | TitleNote::Shortened;
-    if (source.Has(RecordSource::kMended)) note = note | TitleNote::Mended;
-    if (source.Has(RecordSource::kBridge)) note = note | TitleNote::SplitOverGap;
-    if (source.Has(RecordSource::kContinued)) note = note | TitleNote::Continued;
-    view.notes.push_back(note);
-  }
 }
 
 TitlesView NothingToShow(std::vector<std::string> why) {
@@ -89,17 +44,15 @@ TitlesView ViewTitles(const std::string& path, CharMode mode, const ConversionCh
     view.refusal = RefusalLines(path, result);
     return view;
   }
-  // The command's lines after "File successfull converted.", with the encoding named always.
-  view.reading.push_back(ReadingLine(result.encoding));
-  for (std::string& line : ConvertedLines(result, options)) {
-    if (line != view.reading.front()) view.reading.push_back(std::move(line));
-  }
-  view.adjustments = AdjustmentLines(choices);
-
+  view.reading = ConvertedLines(result, options);
+  view.timing = result.timing;
   view.image = std::move(result.image);
   PadTitleImage(view.image);
   view.titles = IndexTitleImage(view.image);
-  TakeTitleFacts(result, view);
+  // One source a record, in the order of the image; anything else is not to be trusted.
+  if (result.recordSources.size() == view.titles.size()) {
+    view.sources = std::move(result.recordSources);
+  }
   return view;
 }
 

@@ -1,17 +1,19 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "convert/records/record_source.h"
 #include "convert/timing/frame_rate.h"
+#include "convert/timing/timing_report.h"
 #include "convert/title_image.h"
 #include "display/image_records.h"
 #include "shared/operator_panel.h"
 #include "shared/types.h"
 #include "window/conversion_choices.h"
-#include "window/title_note.h"
 
 namespace marvek {
 
@@ -26,24 +28,26 @@ struct TitlesView {
   // The titles as the display reads them from the image. Their texts stay in the image until a
   // row is shown or searched: a million of them made into strings at once would take seconds.
   std::vector<ImageRecord> titles;
-  // Per title, the line of the file it came from (0: not known) and what became of it. Empty
-  // when the conversion does not tell; otherwise as long as titles.
-  std::vector<std::size_t> sourceLines;
-  std::vector<TitleNote> notes;
+  // Per title, the line of the file it came from and what became of it. Empty when the
+  // conversion does not tell; otherwise as long as titles.
+  std::vector<RecordSource> sources;
 
   std::optional<FrameRate> displayRate;  // turns frames into times, when chosen
-  std::vector<std::string> reading;      // how the file was read, in sentences
-  std::vector<std::string> adjustments;  // what repair and timing did, in sentences
+  TimingReport timing;                   // what was done with the times
+  // The command's lines after "File successfull converted.": how the file was read, what was
+  // done to its letters, what repair did.
+  std::vector<std::string> reading;
 
   bool shown() const { return outcome == ConversionOutcome::Converted; }
   std::size_t blocks() const { return image.size() / kBlockSize; }
   // The text of title `title` as the display shows it (see DisplayText).
   std::string DisplayedText(std::size_t title) const;
+  // The line title `title` came from (0: not known), and its RecordSource::Note bits.
   std::size_t SourceLine(std::size_t title) const {
-    return title < sourceLines.size() ? sourceLines[title] : 0;
+    return title < sources.size() ? sources[title].line : 0;
   }
-  TitleNote Note(std::size_t title) const {
-    return title < notes.size() ? notes[title] : TitleNote::None;
+  std::uint8_t Notes(std::size_t title) const {
+    return title < sources.size() ? static_cast<std::uint8_t>(sources[title].notes) : 0;
   }
 };
 
@@ -67,8 +71,5 @@ TitlesView ViewTitles(const std::string& path, CharMode mode, const ConversionCh
 // The lines that say why `result` was refused, as the status list says them, with the window's
 // hint where one of its choices would help.
 std::vector<std::string> RefusalLines(const std::string& path, const ConversionResult& result);
-
-// From the conversion's result, per title: its source line and its notes (see TitlesView).
-void TakeTitleFacts(const ConversionResult& result, TitlesView& view);
 
 }  // namespace marvek

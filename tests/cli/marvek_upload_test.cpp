@@ -12,6 +12,7 @@
 #include "cli/program_run.h"
 #include "support/expected_image.h"
 #include "support/pty_pair.h"
+#include "support/served_display.h"
 #include "support/temp_dir.h"
 #include "title_display_sim/title_display_sim.h"
 #include "upload/serial_link.h"
@@ -24,6 +25,7 @@ using sim::SimOptions;
 using sim::TitleDisplaySim;
 using testing::ExpectedImage;
 using testing::ProgramRun;
+using testing::ServedDisplay;
 using testing::TempDir;
 using Strings = std::vector<std::string>;
 
@@ -119,8 +121,8 @@ TEST(MarvekUpload, EachFailureEndsWithItsOwnExitCodeAndSendsNothing) {
   ProgramRun noPort(kProgram, {"-p", "Com0", good});
   EXPECT_EQ(noPort.Finish(), 3);
   EXPECT_EQ(Lines(noPort.err())[2],
-            "Port \"Com0\" names no port: --port takes ComN (N from 1 to 9) or a device path such "
-            "as /dev/ttyUSB0");
+            "Port \"Com0\" names no port: --port takes ComN (N from 1 to 9), a device path such "
+            "as /dev/ttyUSB0, rfc2217://HOST:PORT or socket://HOST:PORT");
   ProgramRun subRip(kProgram, {"-p", port, srt});
   subRip.Finish();
   EXPECT_EQ(
@@ -157,6 +159,31 @@ TEST(MarvekUpload, CtrlCOrSigtermStopsTheUploadAndGivesThePortBack) {
   }
   SerialLink again;
   EXPECT_TRUE(again.Open(FromOperatorChoice(bench.display.PortPath(), "9600")));
+}
+
+TEST(MarvekUpload, UploadsStandardInputToADisplayServedOverTheNetwork) {
+  ServedDisplay served;
+  TempDir dir;
+  const std::string film = dir.Write("film.sub", kTitles);
+  const std::string where = served.Port(false).substr(9);
+  ProgramRun run(kProgram, {"-p", served.Port(false), "-"}, -1, film);
+  EXPECT_EQ(run.Finish(), 0) << run.err();
+  EXPECT_EQ(Lines(run.err()), (Strings{"Converting standard input", "File successfull converted.",
+                                       "The line's speed is set by the server at " + where + ".",
+                                       "Uploading...", "File successfull uploaded.", "Finised."}));
+  EXPECT_EQ(served.display.Image(), ExpectedImage(kTitles, CharMode::DeviceCodes));
+}
+
+TEST(MarvekUpload, CtrlCStopsANetworkUpload) {
+  SimOptions silent;
+  silent.silent = true;
+  ServedDisplay served(silent);
+  TempDir dir;
+  ProgramRun run(kProgram, {"-p", served.Port(true), dir.Write("film.sub", kTitles)});
+  ASSERT_TRUE(served.display.WaitForFrames(1, 5s));
+  run.Signal(SIGINT);
+  EXPECT_EQ(run.Finish(), 130);
+  EXPECT_EQ(Lines(run.err()).back(), "Upload aborted !");
 }
 
 TEST(MarvekUpload, DrawsItsProgressLineOnlyOnATerminalAndClearsItForStatusLines) {

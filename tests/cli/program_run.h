@@ -13,13 +13,13 @@ extern char** environ;
 
 namespace marvek::testing {
 
-// The program under test run as a process of its own: standard input empty, standard output
-// and standard error each caught in a pipe, or standard error on `standardError` when given
-// (a terminal, say).
+// The program under test run as a process of its own: standard input empty (or the file
+// `standardInput`), standard output and standard error each caught in a pipe, or standard error
+// on `standardError` when given (a terminal, say).
 class ProgramRun {
  public:
   ProgramRun(const std::string& program, const std::vector<std::string>& arguments,
-             int standardError = -1) {
+             int standardError = -1, const std::string& standardInput = "/dev/null") {
     int out[2];
     int err[2];
     if (::pipe2(out, O_CLOEXEC) != 0) return;
@@ -36,7 +36,7 @@ class ProgramRun {
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, standardInput.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, standardError >= 0 ? standardError : err[1],
                                      STDERR_FILENO);

@@ -22,6 +22,7 @@
 #include "support/expected_image.h"
 #include "support/pty_pair.h"
 #include "support/recording_panel.h"
+#include "support/served_display.h"
 #include "support/temp_dir.h"
 #include "upload/serial_link.h"
 #include "window/form1.h"
@@ -326,6 +327,21 @@ TEST(Form1DeathTest, FileExitDuringThePauseBeforeConvertingEndsAtOnce) {
 
 TEST(Form1DeathTest, ClosingTheWindowDuringAnUploadEndsAtOnceAndFreesThePort) {
   ExpectEndsAtOnceAndFreesThePort([](Form1& form) { form.close(); });
+}
+
+TEST_F(Form1Command, UploadsToADisplayServedOverTheNetworkInBothForms) {
+  const std::string file = dir.Write("titles.txt", kTitles);
+  Open(QString::fromStdString(file));
+  Find<QComboBox>(form, "cboSpeed")->setCurrentIndex(1);  // 19200
+  // The speed reaches the far line over RFC 2217; over raw TCP it stays the server's.
+  for (const auto& [comPortControl, lineSpeed] : {std::pair{true, 19200L}, {false, 9600L}}) {
+    testing::ServedDisplay served;
+    Type("cboPort", served.Port(comPortControl));
+    Press();
+    EXPECT_EQ(Status().back(), "Finised.") << Status().join('\n').toStdString();
+    EXPECT_EQ(served.display.Image(), testing::ExpectedImage(kTitles, CharMode::DeviceCodes));
+    EXPECT_EQ(served.display.LineSpeedSetting(), lineSpeed);
+  }
 }
 
 }  // namespace

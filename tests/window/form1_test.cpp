@@ -19,12 +19,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 
 #include "form1_probe.h"
 #include "scripted_chooser.h"
 #include "shared/version.h"
+#include "window/choice_settings.h"
 
 namespace marvek {
 namespace {
@@ -80,7 +82,7 @@ TEST_F(Form1Test, KeepsTheDrawnSizePlacesAndLooks) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
   const QWidget* client = form.centralWidget();
   EXPECT_EQ(client->size(), QSize(320, 261));
-  EXPECT_EQ(form.minimumSize(), form.maximumSize());
+  EXPECT_EQ(form.size(), form.minimumSizeHint());  // it opens at its smallest
   EXPECT_EQ(form.size().width(), 320);
 
   // Twips over 15, relative to the control's container.
@@ -142,7 +144,7 @@ TEST_F(Form1Test, MenusOpenTheAboutBoxAndExitCloses) {
   }
   EXPECT_EQ(fileMenu, (QStringList{"Otvori", "ShowTitles", "ExitBar", "FajlIzlaz"}));
   const QList<QAction*> bar = form.menuBar()->actions();
-  ASSERT_EQ(bar.size(), 3);  // File, Options, About
+  ASSERT_EQ(bar.size(), 3);                          // File, Options, About
   EXPECT_EQ(bar.at(2)->objectName(), "O_programu");  // a command on the bar, not a menu
   EXPECT_EQ(bar.at(2)->menu(), nullptr);
 
@@ -175,6 +177,36 @@ TEST_F(Form1Test, StatusLinesGoToTheEndUnselectedWithoutScrolling) {
   EXPECT_EQ(list->item(41)->text(), QString::fromUtf8("Converting /tmp/Čarobnjak.txt"));
   EXPECT_TRUE(list->selectedItems().isEmpty());
   EXPECT_EQ(list->verticalScrollBar()->value(), 0);
+}
+
+TEST_F(Form1Test, GrowsWithTheStatusListAndKeepsItsSizeForTheNextRun) {
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  auto* list = Find<QListWidget>(form, "List1");
+  const std::string refusal =
+      "Line 1: not in the {start}{end}text layout: \"Content-Type: text/plain\"; Options > Repair "
+      "title files leaves out or mends such lines.";
+  form.AddStatus(refusal);
+  // However narrow the list, the whole line is its entry's tooltip.
+  EXPECT_EQ(list->item(1)->toolTip().toStdString(), refusal);
+  EXPECT_EQ(list->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+
+  // The list takes the new room; the frames keep their size at the same distance from the bottom.
+  form.resize(form.size() + QSize(400, 100));
+  QTRY_COMPARE(form.centralWidget()->size(), QSize(720, 361));
+  EXPECT_EQ(list->geometry(), QRect(4, 0, 713, 260));
+  EXPECT_EQ(Find<QWidget>(form, "Frame1")->geometry(), QRect(196, 296, 121, 61));
+  EXPECT_EQ(Find<QWidget>(form, "ProgressBar1")->parentWidget()->pos(), QPoint(4, 260));
+  // Wider than its smallest, the list wraps a long line rather than scroll sideways.
+  EXPECT_EQ(list->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+  EXPECT_TRUE(list->wordWrap());
+
+  // The next window opens as this one was left.
+  const QSize left = form.size();
+  form.close();
+  Form1 next(std::make_unique<testing::ScriptedChooser>());
+  EXPECT_EQ(next.size(), left);
+  OpenWindowSettings()->remove(QStringLiteral("window/geometry"));
 }
 
 // Counts the paints of one widget.

@@ -155,14 +155,17 @@ TEST_F(OptionsMenu, TimingThatCannotBeUsedIsNotTakenAndSaysWhy) {
   ASSERT_NE(dialog, nullptr);
   auto* ok = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
   EXPECT_TRUE(ok->isEnabled());
+  const int height = dialog->height();
 
   Find<QLineEdit>(*dialog, "Shift")->setText("2");
   Find<QRadioButton>(*dialog, "ShiftSeconds")->setChecked(true);
   EXPECT_FALSE(ok->isEnabled());
   EXPECT_EQ(Find<QLabel>(*dialog, "TimingProblem")->text(),
             "A shift in seconds needs the display's frame rate.");
+  EXPECT_GT(dialog->height(), height);  // the problem line has its room
   Find<QComboBox>(*dialog, "DisplayRate")->setEditText("24");
   EXPECT_TRUE(ok->isEnabled());
+  EXPECT_EQ(dialog->height(), height);  // and gives it back: no empty band above OK
   Find<QComboBox>(*dialog, "DisplayRate")->setEditText("24 fps");
   EXPECT_FALSE(ok->isEnabled());
 

@@ -2,6 +2,7 @@
 // and the times of the film.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -9,6 +10,7 @@
 #include "window/film_time.h"
 #include "window/timeline_strip.h"
 #include "window/title_table_model.h"
+#include "window/titles_summary.h"
 #include "window/titles_view.h"
 #if defined(MARVEK_UPLOAD_PROGRAM)
 #include "cli/program_run.h"
@@ -75,6 +77,64 @@ TEST(TitlesTable, RowsOfWildFilesAreWhatTheCommandLineShows) {
     const TitleTableModel model(view);
     EXPECT_GT(model.rowCount(), 10) << c.file;
     EXPECT_EQ(RowsAsTitleFile(model), show.out()) << c.file;
+  }
+}
+#endif
+
+#if defined(MARVEK_UPLOAD_PROGRAM)
+std::vector<std::string> LinesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t from = 0;
+  for (std::size_t end; (end = text.find('\n', from)) != std::string::npos; from = end + 1) {
+    lines.push_back(text.substr(from, end - from));
+  }
+  return lines;
+}
+
+// The summary is what --check says of the same file with the same choices: its report, then
+// the status lines after "File successfull converted." that the report does not say already.
+TEST(TitlesSummary, SaysWhatTheCommandLinesCheckSaysEachLineOnce) {
+  ConversionChoices at25;
+  at25.timing.displayRate = "25";
+  ConversionChoices shifted = at25;
+  shifted.timing.shift = "-10";
+  const std::string braces = "{0}{25}Hi\r\n{30}{80}There\r\n";
+  const std::string subRip = "1\r\n00:00:01,000 --> 00:00:02,000\r\nHi\r\n";
+  const std::string utf8 =
+      "{0}{25}\xC4\x8C"
+      "a\xC5\xA1"
+      "a\r\n";
+  const struct {
+    const char* name;
+    std::string bytes;
+    ConversionChoices choices;
+    std::vector<std::string> arguments;
+  } cases[] = {
+      {"plain.sub", braces, {}, {}},
+      // No frame-rate line: the display's rate cannot retime the frames, and both say so.
+      {"norate.sub", braces, at25, {"--fps", "25"}},
+      {"shifted.srt", subRip, shifted, {"--fps", "25", "--shift", "-10"}},
+      {"utf8.sub", utf8, {}, {}},
+  };
+  const testing::TempDir folder;
+  for (const auto& c : cases) {
+    const std::string path = folder.Write(c.name, c.bytes);
+    std::vector<std::string> arguments = c.arguments;
+    arguments.insert(arguments.end(), {"--quiet", "--check", path});
+    testing::ProgramRun check(MARVEK_UPLOAD_PROGRAM, arguments);
+    ASSERT_EQ(check.Finish(), 0) << c.name << "\n" << check.err();
+    std::vector<std::string> expected = LinesOf(check.out());
+    const std::vector<std::string> status = LinesOf(check.err());
+    const auto converted = std::find(status.begin(), status.end(), "File successfull converted.");
+    ASSERT_NE(converted, status.end()) << c.name;
+    for (auto line = converted + 1; line != status.end(); ++line) {
+      if (std::find(expected.begin(), expected.end(), *line) == expected.end()) {
+        expected.push_back(*line);
+      }
+    }
+    SilentPanel quiet;
+    const TitlesView view = ViewTitles(path, CharMode::DeviceCodes, c.choices, quiet);
+    EXPECT_EQ(TitlesSummary(view, "9600"), expected) << c.name;
   }
 }
 #endif

@@ -167,13 +167,13 @@ std::string Behaviour(const SimOptions& options) {
   return text;
 }
 
-void Report(const Upload& upload) {
+void Report(const Upload& upload, long lineSpeed) {
   std::cout << "\nUpload received: " << Frames(std::ssize(upload.frames)) << ", "
             << upload.image.size() << " bytes of image\n";
+  if (lineSpeed > 0) std::cout << "The port was set to " << lineSpeed << " bit/s.\n";
   for (const std::string& problem : upload.problems)
     std::cout << "frame problem: " << problem << "\n";
-  std::cout << marvek::DescribeImage(marvek::DecodeTitleImage(upload.image))
-            << std::flush;
+  std::cout << marvek::DescribeImage(marvek::DecodeTitleImage(upload.image)) << std::flush;
 }
 
 }  // namespace
@@ -226,19 +226,19 @@ int main(int argc, char** argv) {
       continue;
     }
     if (display.HungUp()) {
-      Report(display.TakeUpload());
+      Report(display.TakeUpload(), display.LineSpeedSetting());
       std::cout << "\nThe display hung up, as if it were unplugged; the port is gone." << std::endl;
       break;
     }
     if (seen > 0) {
-      Report(display.TakeUpload());
+      Report(display.TakeUpload(), display.LineSpeedSetting());
       std::cout << "\nWaiting for the next upload on " << port << "." << std::endl;
       seen = 0;
     }
   }
 
   if (interrupted) {
-    if (display.FrameCount() > 0) Report(display.TakeUpload());
+    if (display.FrameCount() > 0) Report(display.TakeUpload(), display.LineSpeedSetting());
     std::cout << "\nStopped." << std::endl;
   } else {
     pthread_kill(signalWaiter.native_handle(), SIGTERM);  // ends its sigwait()

@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "shared/system_reason.h"
+#include "upload/serial_speed_linux.h"
 
 namespace marvek::sim {
 namespace {
@@ -381,6 +382,12 @@ std::size_t TitleDisplaySim::AnsweredFrames() const {
 bool TitleDisplaySim::HungUp() const {
   std::lock_guard lock(mutex_);
   return hungUp_;
+}
+
+long TitleDisplaySim::LineSpeedSetting() const {
+  std::lock_guard lock(mutex_);
+  // The settings are the port's: the display's own descriptor of it reads what was set.
+  return slave_ >= 0 ? CurrentSpeed(slave_) : -1;
 }
 
 bool TitleDisplaySim::WaitForFrames(std::size_t frames, std::chrono::milliseconds timeout) const {

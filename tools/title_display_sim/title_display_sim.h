@@ -74,6 +74,9 @@ class TitleDisplaySim {
   // Frames answered since Start(); a delayed reply counts from the moment it is decided.
   std::size_t AnsweredFrames() const;
   bool HungUp() const;
+  // The speed the tool (or a port server in front of the display) set the port to, in bits per
+  // second; -1 once the port is gone.
+  long LineSpeedSetting() const;
 
   // Waits until the current upload holds at least `frames` frames. False on timeout, or as soon
   // as the display stops or hangs up short of that.
