@@ -1,5 +1,8 @@
 #pragma once
 
+// The command's published face: programs outside this repository call ConvertUpload and
+// PauseProg as declared here. Keep their names and signatures; add freely.
+
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -69,13 +72,14 @@ struct ConvertedTitleFile {
 // it: the same opening, status lines and framing as RunCommand, and no port.
 ConvertedTitleFile ConvertOnly(const CommandRequest& request, OperatorPanel& panel);
 
-// The Convert/Upload command as the window's button runs it, with its half-second pause and
-// the core's own words.
+// Published interface (programs outside this repository call it): the Convert/Upload command as
+// the window's button runs it, with its half-second pause and the core's own words.
 void ConvertUpload(const std::string& fileName, CharMode mode, const std::string& portText,
                    const std::string& speedText, OperatorPanel& panel);
 
-// Waits `PauseTime` seconds of elapsed time, letting the face handle its events all the while;
-// returns sooner when the operator asks to stop.
+// Published interface (programs outside this repository call it): waits `PauseTime` seconds of
+// elapsed time, letting the face handle its events all the while; returns sooner when the
+// operator asks to stop.
 void PauseProg(float PauseTime, OperatorPanel& panel);
 
 }  // namespace marvek

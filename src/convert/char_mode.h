@@ -1,26 +1,19 @@
 #pragma once
 
-#include <cstddef>
+// The conversion's published face for the character mode: programs outside the conversion call
+// ApplyCharMode. Keep its name and signature. The writing itself is letters/char_mode_writer.h.
+
 #include <string_view>
 
+#include "convert/letters/char_mode_writer.h"
 #include "shared/types.h"
 
 namespace marvek {
 
-// Applies the chosen treatment of č ć š ž đ Č Ć Š Ž Đ (Windows-1250 bytes) to a title text.
-// DeviceCodes keeps the length; PlainLetters grows it by one byte for every đ and Đ. Every other
-// byte stays as it is.
+// Published interface (nothing in this repository calls it; programs outside it do): applies the
+// chosen treatment of č ć š ž đ Č Ć Š Ž Đ (Windows-1250 bytes) to a title text. DeviceCodes keeps
+// the length; PlainLetters grows it by one byte for every đ and Đ. Every other byte stays as it
+// is.
 ByteString ApplyCharMode(std::string_view text, CharMode mode);
-
-// The same, appended to `out`.
-void AppendCharMode(std::string_view text, CharMode mode, ByteString& out);
-
-// The room WriteCharMode needs for `length` bytes of text.
-inline std::size_t CharModeRoom(std::size_t length, CharMode mode) {
-  return mode == CharMode::DeviceCodes ? length : 2 * length + 1;
-}
-
-// Writes the converted text at `to`, which has CharModeRoom() bytes, and returns its end.
-char* WriteCharMode(std::string_view text, CharMode mode, char* to);
 
 }  // namespace marvek

@@ -10,10 +10,8 @@
 #include "convert/encoding/encoding_detector.h"
 #include "convert/encoding/utf16_reader.h"
 #include "convert/layouts/line_reader.h"
-#include "convert/layouts/mpl2_reader.h"
-#include "convert/layouts/subrip_reader.h"
-#include "convert/records/record_builder.h"
-#include "convert/timing/title_timing.h"
+#include "convert/line_conversion.h"
+#include "convert/title_readers.h"
 #include "shared/system_reason.h"
 
 namespace marvek {
@@ -41,101 +39,6 @@ class FileDescriptor {
   int fd_;
 };
 
-// Runs the lines of `reader` through the record builder, reporting progress after each line.
-// `length` is the file's length in bytes; `consumed` starts with bytes already read before the
-// first line (a byte order mark). The lines are read in `layout`, a timed one at the display's
-// frame rate, which PickLayout has made sure of.
-void ConvertLines(LineReader& reader, std::size_t length, std::size_t consumed, CharMode mode,
-                  TitleLayout layout, const ConversionOptions& options, OperatorPanel& panel,
-                  ConversionResult& result) {
-  ByteString& image = result.image;
-  // A UTF-16 file reaches the lines decoded to UTF-8; its lines count two bytes a code unit.
-  const bool utf16 = IsUtf16(result.encoding);
-  ProblemLog log(options.collectProblems);
-  // Records are shorter than their lines unless many đ/Đ expand, so the file's length plus the
-  // fill is usually the only allocation.
-  RecordBuilder builder(mode, utf16 ? TextEncoding::Utf8 : result.encoding, image,
-                        length + kBlockSize,
-                        {.repair = options.repair, .collect = options.collectProblems}, log);
-  std::string why;
-  std::size_t lineNumber = 0;
-  const double percentPerByte = 100.0 / static_cast<double>(length);
-  std::optional<SubRipReader> subRipReader;
-  std::optional<Mpl2Reader> mpl2Reader;
-  if (layout == TitleLayout::SubRip) subRipReader.emplace(*options.displayRate);
-  if (layout == TitleLayout::Mpl2) mpl2Reader.emplace(*options.displayRate);
-  // Retiming and the shift; a file read as it stands keeps the path it always had.
-  TitleTiming timing =
-      StartTiming(layout, options.displayRate, options.fileRate, options.shift, result.timing);
-  if (timing.active()) builder.SetTiming(&timing);
-  if (options.keepRecordSources) builder.KeepSources(&result.recordSources);
-  // A frame-rate line, the first title of a brace file, may bring the file's rate.
-  bool frameRateLineSeen = layout != TitleLayout::Braces;
-  // The first line the strict reading refuses; reading goes on only to list every problem.
-  const auto refuse = [&](LineFault fault, std::size_t at) {
-    if (result.outcome == ConversionOutcome::Incorrect) return;
-    result.outcome = ConversionOutcome::Incorrect;
-    result.lineNumber = at;
-    result.fault = fault;
-    result.reason = why;
-    result.repairable = true;
-  };
-  FileLine line;
-  while (reader.Next(line)) {
-    ++lineNumber;
-    // The last line counts without its line end.
-    const std::size_t lineEnd = line.last ? 0 : line.endLength;
-    consumed += utf16 ? 2 * (Utf16Units(line.text) + lineEnd) : line.text.size() + lineEnd;
-    LineFault fault;
-    if (subRipReader) {
-      fault = subRipReader->Add(line.text, lineNumber, builder, why);
-    } else if (mpl2Reader) {
-      fault = mpl2Reader->Add(line.text, lineNumber, builder, why);
-    } else {
-      fault = builder.Add(line.text, line.braces, lineNumber, why);
-      if (!frameRateLineSeen && builder.fileFrameRate()) {
-        frameRateLineSeen = true;
-        if (UseFrameRateLine(*builder.fileFrameRate(), timing, result.timing)) {
-          builder.SetTiming(&timing);
-        }
-      }
-    }
-    if (fault != LineFault::None) {
-      refuse(fault, subRipReader ? subRipReader->faultLine() : lineNumber);
-      if (!options.collectProblems) break;
-    }
-    // consumed ÷ length × 100, exactly 100 once the whole file is in.
-    const double percent =
-        consumed >= length ? 100.0 : static_cast<double>(consumed) * percentPerByte;
-    panel.SetProgress(static_cast<float>(percent));
-    if (panel.StopRequested()) {
-      result.outcome = ConversionOutcome::Cancelled;
-      ByteString().swap(image);
-      return;
-    }
-  }
-  if (subRipReader && reader.error() == 0 &&
-      (result.outcome != ConversionOutcome::Incorrect || options.collectProblems)) {
-    if (const LineFault fault = subRipReader->Finish(builder, why); fault != LineFault::None) {
-      refuse(fault, subRipReader->faultLine());
-    }
-  }
-  builder.Finish();
-  FinishTiming(timing, result.timing);
-  result.cyrillicInLatin = builder.wroteCyrillic();
-  result.lettersSimplified = builder.simplifiedLetters();
-  result.fileFrameRate = builder.fileFrameRate();
-  if (options.repair || options.collectProblems) result.repairs = log.report;
-  result.problems = std::move(log.problems);
-  if (result.outcome == ConversionOutcome::Incorrect) {
-    ByteString().swap(image);  // the partial image is dropped, memory and all
-    std::vector<RecordSource>().swap(result.recordSources);
-  }
-  if (reader.error() != 0) {
-    result = Unreadable(reader.error());
-  }
-}
-
 // Reads the file from its start until its encoding is known, then goes to the first byte after
 // its byte order mark. Returns 0 or the errno of a failed read.
 int DetectEncoding(int fd, TextEncoding& encoding, std::size_t& byteOrderMark) {
@@ -154,23 +57,20 @@ int DetectEncoding(int fd, TextEncoding& encoding, std::size_t& byteOrderMark) {
   return ::lseek(fd, static_cast<off_t>(byteOrderMark), SEEK_SET) < 0 ? errno : 0;
 }
 
-// Tells the layout of a file from its first lines into `layout`. SubRip and MPL2 times need the
+// The reader of a file from its first lines, into `chosen`. SubRip and MPL2 times need the
 // display's frame rate: false, with `result` Incorrect, when it is not given.
-bool PickLayout(std::string_view head, const ConversionOptions& options, TitleLayout& layout,
+bool PickReader(std::string_view head, const ConversionOptions& options, const TitleReader*& chosen,
                 ConversionResult& result) {
-  layout = LooksLikeSubRip(head) ? TitleLayout::SubRip
-           : LooksLikeMpl2(head) ? TitleLayout::Mpl2
-                                 : TitleLayout::Braces;
-  result.timing.layout = layout;
-  if (layout == TitleLayout::Braces ||
+  chosen = &ChooseReader(head);
+  result.timing.layout = chosen->layout;
+  if (chosen->needsRate == nullptr ||
       (options.displayRate && IsUsableFrameRate(*options.displayRate))) {
     return true;
   }
-  const bool subRip = layout == TitleLayout::SubRip;
   result.outcome = ConversionOutcome::Incorrect;
   result.lineNumber = 1;
-  result.fault = subRip ? LineFault::SubRipWithoutRate : LineFault::Mpl2WithoutRate;
-  result.reason = subRip ? kSubRipNeedsRate : kMpl2NeedsRate;
+  result.fault = chosen->withoutRate;
+  result.reason = chosen->needsRate;
   return false;
 }
 
@@ -204,17 +104,18 @@ ConversionResult ConvertBytesIn(std::string_view bytes, TextEncoding encoding, s
   ConversionResult result;
   result.encoding = encoding;
   const std::string_view body = bytes.substr(skipped);
-  TitleLayout layout = TitleLayout::Braces;
-  if (!PickLayout(Head(body.substr(0, kHeadLength), encoding), options, layout, result)) {
+  const TitleReader* reader = nullptr;
+  if (!PickReader(Head(body.substr(0, kHeadLength), encoding), options, reader, result)) {
     return result;
   }
+  const FileExtent extent{bytes.size(), skipped};
   if (IsUtf16(encoding)) {
     Utf16Reader decoder(body, encoding == TextEncoding::Utf16BigEndian);
-    LineReader reader(decoder);
-    ConvertLines(reader, bytes.size(), skipped, mode, layout, options, panel, result);
+    LineReader lines(decoder);
+    ConvertLines(lines, *reader, extent, mode, options, panel, result);
   } else {
-    LineReader reader(body);
-    ConvertLines(reader, bytes.size(), skipped, mode, layout, options, panel, result);
+    LineReader lines(body);
+    ConvertLines(lines, *reader, extent, mode, options, panel, result);
   }
   return result;
 }
@@ -249,36 +150,24 @@ ConversionResult ConvertFileIn(int fd, std::size_t length, TextEncoding encoding
     headLength = ::pread(fd, head, sizeof head, static_cast<off_t>(skipped));
   } while (headLength < 0 && errno == EINTR);
   if (headLength < 0) return Unreadable(errno);
-  TitleLayout layout = TitleLayout::Braces;
-  if (!PickLayout(Head(std::string_view(head, static_cast<std::size_t>(headLength)), encoding),
-                  options, layout, result)) {
+  const TitleReader* reader = nullptr;
+  if (!PickReader(Head(std::string_view(head, static_cast<std::size_t>(headLength)), encoding),
+                  options, reader, result)) {
     return result;
   }
+  const FileExtent extent{length, skipped};
   if (IsUtf16(encoding)) {
     Utf16Reader decoder(fd, encoding == TextEncoding::Utf16BigEndian);
-    LineReader reader(decoder);
-    ConvertLines(reader, length, skipped, mode, layout, options, panel, result);
+    LineReader lines(decoder);
+    ConvertLines(lines, *reader, extent, mode, options, panel, result);
   } else {
-    LineReader reader(fd);
-    ConvertLines(reader, length, skipped, mode, layout, options, panel, result);
+    LineReader lines(fd);
+    ConvertLines(lines, *reader, extent, mode, options, panel, result);
   }
   return result;
 }
 
 }  // namespace
-
-DisplayClock::Placement DisplayClock::Plan(std::int64_t start, std::int64_t end) const {
-  const std::int64_t shownFrom = std::max(start, previousEnd_);
-  return {shownFrom - previousEnd_, std::max<std::int64_t>(0, end - shownFrom)};
-}
-
-std::array<char, 2> EncodeFrameCount(std::uint16_t value) {
-  return {static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)};
-}
-
-void PadTitleImage(ByteString& image) {
-  image.append(kBlockSize - image.size() % kBlockSize, kFillByte);
-}
 
 ConversionResult ConvertTitleBytes(std::string_view bytes, CharMode mode, OperatorPanel& panel,
                                    const ConversionOptions& options) {

@@ -1,6 +1,10 @@
 #pragma once
 
-#include <array>
+// The conversion's published face: what programs outside the conversion call to turn a title
+// file into the display's image, and what they get back. Keep its names and signatures; add
+// freely. The record format (kRecordTerminator, kFillByte, the largest counts, EncodeFrameCount,
+// PadTitleImage, DisplayClock) comes with it from records/record_format.h.
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -10,26 +14,15 @@
 
 #include "convert/encoding/text_encoding.h"
 #include "convert/records/line_problems.h"
+#include "convert/records/record_format.h"
 #include "convert/records/record_source.h"
 #include "convert/timing/frame_rate.h"
 #include "convert/timing/timing_report.h"
-#include "shared/block_size.h"
 #include "shared/operator_panel.h"
 #include "shared/record_format.h"
 #include "shared/types.h"
 
 namespace marvek {
-
-// The records the display stores are in shared/record_format.h (kRecordTerminator, kFillByte,
-// kLargestFrameCount).
-inline constexpr std::int64_t kLargestFrameNumber = 2147483647;
-// A gap longer than kLargestFrameCount is bridged by empty records of at most this many frames,
-// so that no record added for it begins with the fill byte 0xFF.
-inline constexpr std::int64_t kLargestBridgeGap = 0xFEFF;
-// A title longer than kLargestFrameCount is sent as several records of its text. Their bytes
-// together may not pass this, so that one line cannot make the image grow without bound (a title
-// of 600 letters lasting two billion frames would need 20 MB).
-inline constexpr std::size_t kLargestRepeatedTitle = 4 * 1024 * 1024;
 
 // Cancelled: the operator asked to stop (OperatorPanel::StopRequested) before the last line.
 enum class ConversionOutcome { Converted, Incorrect, Unreadable, Cancelled };
@@ -69,7 +62,8 @@ struct ConversionOptions {
   // Leave out or mend the lines that the strict reading refuses (blank lines, lines that are no
   // title, negative frames, braces left in a text) and read what many files mean by the lines it
   // takes as they stand (a frame-rate line, the italic mark "/", a lone "}"). Never Incorrect for
-  // a line; what was done is in the result's `repairs`.
+  // a line, only for a file of lines in which no title is left; what was done is in the result's
+  // `repairs`.
   bool repair = false;
   // Read to the end even past a refused line, and list every problem in the result's `problems`.
   // The outcome, image and first refusal are those of the reading asked for.
@@ -107,30 +101,5 @@ ConversionResult ConvertTitleFile(const std::string& path, CharMode mode, Operat
 // The same conversion of file contents already in memory.
 ConversionResult ConvertTitleBytes(std::string_view bytes, CharMode mode, OperatorPanel& panel,
                                    const ConversionOptions& options = {});
-
-// A frame count of 0 to 65535 as two bytes, most significant first.
-std::array<char, 2> EncodeFrameCount(std::uint16_t value);
-
-// Appends 16 - (length mod 16) bytes of 0xFF: at least one, at most sixteen.
-void PadTitleImage(ByteString& image);
-
-// Where one title goes on the display's clock. The display shows titles one after another, so
-// a title that starts before the previous one has ended waits for it: it follows with no gap
-// and keeps only the part of its time that is left.
-class DisplayClock {
- public:
-  struct Placement {
-    std::int64_t gap;       // frames between the previous title's end and this one's start
-    std::int64_t duration;  // frames this title stays on
-  };
-  // Where the title goes, the clock left as it is: the caller may still shorten the title.
-  Placement Plan(std::int64_t start, std::int64_t end) const;
-  // Moves the clock to the end of a title placed as `placement`.
-  void Advance(const Placement& placement) { previousEnd_ += placement.gap + placement.duration; }
-  std::int64_t previousEnd() const { return previousEnd_; }
-
- private:
-  std::int64_t previousEnd_ = 0;
-};
 
 }  // namespace marvek

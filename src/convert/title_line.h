@@ -1,8 +1,13 @@
 #pragma once
 
+// The conversion's published face for one brace title line: programs outside the conversion call
+// ParseTitleLine. Keep its name and signature. The cut without copying, ScanTitleLine, comes with
+// it from layouts/brace_fields.h.
+
 #include <optional>
 #include <string_view>
 
+#include "convert/layouts/brace_fields.h"
 #include "shared/types.h"
 
 namespace marvek {
@@ -13,16 +18,10 @@ struct TitleLine {
   ByteString start, end, text;
 };
 
-// Cuts a line (without its line end) at the first "{", "}", "{", "}" in turn. The text is all
-// that follows, less every formatting code ("{", a letter, ":", anything but "}", "}") wherever it
-// stands. Returns nullopt when one of the four braces is missing.
+// Published interface (nothing in this repository calls it; programs outside it do): cuts a line
+// (without its line end) at the first "{", "}", "{", "}" in turn. The text is all that follows,
+// less every formatting code ("{", a letter, ":", anything but "}", "}") wherever it stands.
+// Returns nullopt when one of the four braces is missing.
 std::optional<TitleLine> ParseTitleLine(std::string_view line);
-
-// The same cut without copying: the three parts point into `line`, and the text is everything
-// after the second field, formatting codes included.
-struct TitleLineView {
-  std::string_view start, end, text;
-};
-std::optional<TitleLineView> ScanTitleLine(std::string_view line);
 
 }  // namespace marvek

@@ -1,5 +1,8 @@
 #pragma once
 
+// The upload's published face: programs outside this repository call UploadImage as declared
+// here. Keep its name and signature; add freely.
+
 #include <chrono>
 #include <cstddef>
 #include <string>
@@ -39,8 +42,9 @@ struct UploadResult {
 // block goes unanswered, the port fails, or the operator asks to stop.
 UploadResult UploadTitleImage(const ByteString& image, DisplayLink& link, OperatorPanel& panel);
 
-// The same, giving the outcome only. A SerialLink is a DisplayLink: a call with one compiles as
-// it always has.
+// Published interface (nothing in this repository calls it; programs outside it do): the same,
+// giving the outcome only. A SerialLink is a DisplayLink: a call with one compiles as it always
+// has.
 UploadOutcome UploadImage(const ByteString& image, DisplayLink& link, OperatorPanel& panel);
 
 // Seconds the line itself takes to carry `blocks` blocks at `bitsPerSecond`: each block's frame

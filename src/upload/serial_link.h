@@ -1,5 +1,8 @@
 #pragma once
 
+// The serial link's published face: programs outside this repository use LinkSettings,
+// FromOperatorChoice and SerialLink as declared here. Keep their names and signatures; add freely.
+
 #include <chrono>
 #include <memory>
 #include <optional>

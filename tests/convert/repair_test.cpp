@@ -169,6 +169,61 @@ TEST(Repair, ReadsSubRipTitlesItCanAndLeavesOutTheOthers) {
   EXPECT_EQ(strict.fault, LineFault::FrameBeforeZero);
 }
 
+// The first line with a layout tells the layout, past a saved HTTP header: the strict reading
+// refuses the header at its line, repair leaves it out and reads the titles in their layout.
+TEST(Repair, ReadsAFileBehindASavedHeaderInTheLayoutOfItsTitles) {
+  const std::string header = "Content-Type: text/plain\r\n\r\n";
+  struct Case {
+    std::string file;
+    TitleLayout layout;
+    LineFault strict;
+  };
+  const Case cases[] = {
+      {header + "[0][10]Hi\r\n", TitleLayout::Mpl2, LineFault::Mpl2Layout},
+      {header + "1\r\n00:00:00,000 --> 00:00:01,000\r\nHi\r\n", TitleLayout::SubRip,
+       LineFault::SubRipLayout},
+      {header + "{0}{25}Hi\r\n", TitleLayout::Braces, LineFault::MissingBrace},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    ConversionOptions options{.displayRate = ParseFrameRate("25")};
+    const ConversionResult strict = Convert(c.file, options);
+    EXPECT_EQ(strict.timing.layout, c.layout);
+    EXPECT_EQ(strict.outcome, ConversionOutcome::Incorrect);
+    EXPECT_EQ(strict.lineNumber, 1u);
+    EXPECT_EQ(strict.fault, c.strict);
+    options.repair = true;
+    const ConversionResult repaired = Convert(c.file, options);
+    ASSERT_EQ(repaired.outcome, ConversionOutcome::Converted) << repaired.reason;
+    EXPECT_EQ(Titles(repaired), "0-25:Hi ");
+  }
+}
+
+// A file of lines that repair leaves out, every one, is refused: an empty image would be no
+// conversion of it. An empty file stays an empty image, read either way.
+TEST(Repair, RefusesAFileInWhichNoTitleIsLeft) {
+  const std::pair<std::string, std::string> cases[] = {
+      {" \n\n\t\n", "no title in the file; repair left out all 3 lines"},
+      {"Content-Type: text/plain", "no title in the file; repair left out its only line"},
+      {"{1}{1}25\n{-5}{-1}gone\n", "no title in the file; repair left out all 2 lines"},
+  };
+  for (const auto& [file, reason] : cases) {
+    SCOPED_TRACE(file);
+    const ConversionResult r = Repaired(file);
+    EXPECT_EQ(r.outcome, ConversionOutcome::Incorrect);
+    EXPECT_EQ(r.lineNumber, 1u);
+    EXPECT_EQ(r.fault, LineFault::NoTitle);
+    EXPECT_EQ(r.reason, reason);
+    EXPECT_FALSE(r.repairable);
+    EXPECT_TRUE(r.image.empty());
+  }
+  for (const bool repair : {false, true}) {
+    const ConversionResult empty = Convert("", {.repair = repair});
+    EXPECT_EQ(empty.outcome, ConversionOutcome::Converted);
+    EXPECT_TRUE(empty.image.empty());
+  }
+}
+
 TEST(Repair, ReadingToTheEndListsEveryProblemWithItsLine) {
   const std::string file =
       "{1}{1}25\n"           // 1: read as it stands without repair

@@ -92,6 +92,7 @@ void AppendMpl2Text(std::string_view text, ByteString& out) {
 
 LineFault Mpl2Reader::Add(std::string_view line, std::size_t lineNumber, RecordBuilder& builder,
                           std::string& why) {
+  lastLine_ = lineNumber;
   std::string_view rest = line;
   std::string_view startField;
   std::string_view endField;

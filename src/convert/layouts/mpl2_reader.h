@@ -5,8 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "convert/layouts/line_reader.h"
+#include "convert/records/line_problems.h"
 #include "convert/timing/frame_rate.h"
-#include "convert/title_image.h"
 #include "shared/types.h"
 
 namespace marvek {
@@ -32,10 +33,17 @@ class Mpl2Reader {
   // line cannot be a title, with the details in `why`; nothing is appended then.
   LineFault Add(std::string_view line, std::size_t lineNumber, RecordBuilder& builder,
                 std::string& why);
+  LineFault Add(const FileLine& line, std::size_t lineNumber, RecordBuilder& builder,
+                std::string& why) {
+    return Add(line.text, lineNumber, builder, why);
+  }
+  LineFault Finish(RecordBuilder&, std::string&) { return LineFault::None; }
+  std::size_t faultLine() const { return lastLine_; }
 
  private:
   FrameRate rate_;
   ByteString text_;  // reused from title to title
+  std::size_t lastLine_ = 0;
 };
 
 }  // namespace marvek

@@ -169,31 +169,8 @@ LineFault SubRipReader::Add(std::string_view line, std::size_t lineNumber, Recor
       }
       // Some files leave the numbers out; a line of times opens the title all the same.
       [[fallthrough]];
-    case Expect::Times: {
-      std::int64_t start = 0;
-      std::int64_t end = 0;
-      if (!ParseSubRipTimes(line, start, end)) {
-        const char* reason =
-            expect_ == Expect::Number
-                ? "expected the number of a title"
-                : "expected the times of a title, such as 00:01:02,500 --> 00:01:04,000";
-        // Repair leaves the title out up to the next blank line.
-        expect_ = Expect::Skip;
-        faultLine_ = lineNumber;
-        return builder.Problem(lineNumber, RepairKind::UnreadableCue, LineFault::SubRipLayout,
-                               reason, why);
-      }
-      start_ = FrameAt(start, rate_);
-      end_ = FrameAt(end, rate_);
-      // A time before 0 stays before frame 0, however it rounds.
-      if (start < 0) start_ = std::min<std::int64_t>(start_, -1);
-      if (end < 0) end_ = std::min<std::int64_t>(end_, -1);
-      timesLine_ = lineNumber;
-      hasText_ = false;
-      text_.clear();
-      expect_ = Expect::Text;
-      return LineFault::None;
-    }
+    case Expect::Times:
+      return ReadTimes(line, lineNumber, builder, why);
     case Expect::Text:
       if (blank) return HandOver(builder, why);
       if (hasText_) text_.push_back('|');
@@ -201,6 +178,33 @@ LineFault SubRipReader::Add(std::string_view line, std::size_t lineNumber, Recor
       AppendWithoutTags(line, text_);
       return LineFault::None;
   }
+  return LineFault::None;
+}
+
+LineFault SubRipReader::ReadTimes(std::string_view line, std::size_t lineNumber,
+                                  RecordBuilder& builder, std::string& why) {
+  std::int64_t start = 0;
+  std::int64_t end = 0;
+  if (!ParseSubRipTimes(line, start, end)) {
+    const char* reason =
+        expect_ == Expect::Number
+            ? "expected the number of a title"
+            : "expected the times of a title, such as 00:01:02,500 --> 00:01:04,000";
+    // Repair leaves the title out up to the next blank line.
+    expect_ = Expect::Skip;
+    faultLine_ = lineNumber;
+    return builder.Problem(lineNumber, RepairKind::UnreadableCue, LineFault::SubRipLayout, reason,
+                           why);
+  }
+  start_ = FrameAt(start, rate_);
+  end_ = FrameAt(end, rate_);
+  // A time before 0 stays before frame 0, however it rounds.
+  if (start < 0) start_ = std::min<std::int64_t>(start_, -1);
+  if (end < 0) end_ = std::min<std::int64_t>(end_, -1);
+  timesLine_ = lineNumber;
+  hasText_ = false;
+  text_.clear();
+  expect_ = Expect::Text;
   return LineFault::None;
 }
 

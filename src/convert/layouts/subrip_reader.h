@@ -5,8 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "convert/layouts/line_reader.h"
+#include "convert/records/line_problems.h"
 #include "convert/timing/frame_rate.h"
-#include "convert/title_image.h"
 #include "shared/types.h"
 
 namespace marvek {
@@ -39,6 +40,10 @@ class SubRipReader {
   // the line in faultLine().
   LineFault Add(std::string_view line, std::size_t lineNumber, RecordBuilder& builder,
                 std::string& why);
+  LineFault Add(const FileLine& line, std::size_t lineNumber, RecordBuilder& builder,
+                std::string& why) {
+    return Add(line.text, lineNumber, builder, why);
+  }
   // At the end of the file: hands over the last title when no blank line followed it.
   LineFault Finish(RecordBuilder& builder, std::string& why);
   // The line a fault belongs to: the offending line, or the times line of a title that cannot
@@ -47,6 +52,9 @@ class SubRipReader {
 
  private:
   enum class Expect { Number, Times, Text, Skip };
+  // A line where the times of a title are due.
+  LineFault ReadTimes(std::string_view line, std::size_t lineNumber, RecordBuilder& builder,
+                      std::string& why);
   LineFault HandOver(RecordBuilder& builder, std::string& why);
 
   FrameRate rate_;

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "convert/title_image.h"
+#include "convert/records/record_format.h"
 #include "shared/plain_text.h"
 
 namespace marvek {
@@ -105,18 +105,6 @@ std::string_view RemoveSlashesAtLineStart(std::string_view text, ByteString& buf
   for (std::size_t i = afterFirst; i < text.size(); ++i) {
     buffer.push_back(text[i]);
     if (text[i] == '|' && i + 1 < text.size() && text[i + 1] == '/') ++i;
-  }
-  return buffer;
-}
-
-std::string_view BracesToParentheses(std::string_view text, ByteString& buffer) {
-  if (text.find('{') == std::string_view::npos && text.find('}') == std::string_view::npos) {
-    return text;
-  }
-  buffer.assign(text);
-  for (char& c : buffer) {
-    if (c == '{') c = '(';
-    if (c == '}') c = ')';
   }
   return buffer;
 }

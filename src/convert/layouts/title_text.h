@@ -35,9 +35,6 @@ bool HasSlashAtLineStart(std::string_view text);
 // The text without that "/" at the start of each line of the title.
 std::string_view RemoveSlashesAtLineStart(std::string_view text, ByteString& buffer);
 
-// The text with "{" and "}" written as "(" and ")".
-std::string_view BracesToParentheses(std::string_view text, ByteString& buffer);
-
 // The rate that the text of a frame-rate line gives, such as "23.976" or the damaged "}25":
 // without its braces and the blanks around it, a number from 1 to 200. nullopt for any other text.
 std::optional<FrameRate> FrameRateOfText(std::string_view text);

@@ -11,15 +11,14 @@
 #include "convert/letters/windows1250_transcoder.h"
 #include "convert/records/image_writer.h"
 #include "convert/records/line_problems.h"
+#include "convert/records/record_format.h"
 #include "convert/records/record_source.h"
-#include "convert/timing/frame_rate.h"
-#include "convert/title_image.h"
 
 namespace marvek {
 
 class TitleTiming;
 
-// Turns title lines into records appended to an image, keeping the display's clock from one
+// Turns titles into records appended to an image, keeping the display's clock from one
 // line to the next.
 //
 // Every line is read the strict way and, where that refuses it, the way repair reads it; what
@@ -44,19 +43,43 @@ class RecordBuilder {
         careful_(rules.repair || rules.collect),
         log_(log) {}
 
-  // Appends the records of line `lineNumber`, which holds `braces` "{" and "}". Returns
-  // LineFault::None, or, without repair, the first reason the strict reading refuses the line
-  // for, with the details in `why`.
-  LineFault Add(std::string_view line, std::size_t braces, std::size_t lineNumber,
-                std::string& why);
-  // Appends the record of a title read from another layout (SubRip): its frames and its text, in
-  // the file's encoding, its problems named at line `lineNumber`. Returns as Add() does.
+  // Appends the record of a title read by a layout's reader: its frames and its text, in the
+  // file's encoding, its problems named at line `lineNumber`. Returns LineFault::None, or,
+  // without repair, the first reason the strict reading refuses the title for, with the details
+  // in `why`. Readers of every layout hand their titles over here.
   LineFault AddTitle(std::int64_t start, std::int64_t end, std::string_view text,
                      std::size_t lineNumber, std::string& why);
-  // Notes a problem that another layout's reader found at line `lineNumber`. Returns `fault`
-  // without repair, with `reason` in `why`; LineFault::None with repair.
+  // Notes a problem that a layout's reader found at line `lineNumber`. Returns `fault` without
+  // repair, with `reason` in `why`; LineFault::None with repair.
   LineFault Problem(std::size_t lineNumber, RepairKind kind, LineFault fault,
                     const std::string& reason, std::string& why);
+
+  // The finer steps, for a reader whose lines hold several titles and problems (the brace
+  // layout). A line begins with BeginLine; its problems are noted, its titles appended, and
+  // Outcome() says what the strict reading makes of it.
+  void BeginLine(std::size_t lineNumber, std::string& why) {
+    line_ = {lineNumber, LineFault::None, &why};
+  }
+  // Notes a problem of the current line; `fault` is what the strict reading makes of it, None
+  // where it takes the line as it stands. `reason()` gives the words, built only when wanted.
+  template <typename Reason>
+  void Note(RepairKind kind, LineFault fault, const Reason& reason);
+  // Whether the current line is read the way repair reads it.
+  bool Repairing() const { return rules_.repair || line_.fault != LineFault::None; }
+  // Whether to look for what the strict reading lets pass.
+  bool careful() const { return careful_; }
+  LineFault Outcome() const { return rules_.repair ? LineFault::None : line_.fault; }
+  // Notes a "{" in a title's text, which would end its record early, and with care a "}".
+  void NoteBraces(std::string_view text);
+  // Appends a title whose text was checked: its braces become parentheses when repairing.
+  void AppendText(std::int64_t start, std::int64_t end, std::string_view text);
+  // Places the title on the display's clock and appends its records: the empty records that
+  // bridge a long gap, and its text once for every 65535 frames it lasts.
+  void Append(std::int64_t start, std::int64_t end, std::string_view text);
+  // The encoding the titles' text comes in.
+  TextEncoding encoding() const { return encoding_; }
+  // How many titles reached Append: those that neither repair nor the file left out.
+  std::size_t titles() const { return titles_; }
 
   // Leaves the image holding just the records written.
   void Finish() { writer_.Finish(); }
@@ -64,9 +87,6 @@ class RecordBuilder {
   bool wroteCyrillic() const { return transcoder_.wroteCyrillic(); }
   // Whether a character the display cannot show was written otherwise.
   bool simplifiedLetters() const { return displayLetters_.changedAny(); }
-  // The rate of a frame-rate line as the first title.
-  const std::optional<FrameRate>& fileFrameRate() const { return fileFrameRate_; }
-
   // Passes every title's frames through `timing` (retiming, shift, the film's start) before the
   // display's clock places it; a title it leaves out gets no record. Null: frames as they stand.
   void SetTiming(TitleTiming* timing) { timing_ = timing; }
@@ -82,25 +102,13 @@ class RecordBuilder {
     bool mended = false;  // a problem that repair mends rather than leaves out
   };
 
-  // A line that is not the usual {digits}{digits}text.
-  void AddUnusual(std::string_view line);
-  // A line whose two fields are whole numbers; its text may hold run-on titles.
-  void AddFields(std::int64_t start, std::int64_t end, std::string_view text, bool firstTitle);
-  // One title of a brace line, its text still with its formatting codes.
-  void AddBraceTitle(std::int64_t start, std::int64_t end, std::string_view text, bool firstTitle);
-  // A title's text checked for braces and, in a brace line, the italic mark; then appended.
-  void AddText(std::int64_t start, std::int64_t end, std::string_view text, bool braceLine);
-  // Places the title on the display's clock and appends its records: the empty records that
-  // bridge a long gap, and its text once for every 65535 frames it lasts.
-  void Append(std::int64_t start, std::int64_t end, std::string_view text);
-
-  // Notes a problem of the current line; `fault` is what the strict reading makes of it, None
-  // where it takes the line as it stands. `reason()` gives the words, built only when wanted.
-  template <typename Reason>
-  void Note(RepairKind kind, LineFault fault, const Reason& reason);
-  // Whether the current line is read the way repair reads it.
-  bool Repairing() const { return rules_.repair || line_.fault != LineFault::None; }
-  LineFault Outcome() const { return rules_.repair ? LineFault::None : line_.fault; }
+  // The empty records that bridge a gap longer than the display counts; returns the gap left.
+  std::int64_t WriteBridges(std::int64_t gap);
+  // Writes the text of the record just written, `textLength` bytes, again in a record for every
+  // 65535 frames of `duration`.
+  void RepeatRecord(std::size_t textLength, std::int64_t duration);
+  // Cuts a title whose repeated records would take more than kLargestRepeatedTitle.
+  void LimitCopies(DisplayClock::Placement& placement, std::size_t textLength);
 
   CharMode mode_;
   TextEncoding encoding_;
@@ -112,11 +120,23 @@ class RecordBuilder {
   bool careful_;  // look for what the strict reading lets pass
   ProblemLog& log_;
   Line line_;
-  bool titleSeen_ = false;  // a line with the title layout and two whole numbers has been read
-  std::optional<FrameRate> fileFrameRate_;
-  ByteString codes_, slashes_, parentheses_;  // the text as each step rewrites it
+  std::size_t titles_ = 0;
+  ByteString parentheses_;  // the text with its braces as parentheses
   TitleTiming* timing_ = nullptr;
   std::vector<RecordSource>* sources_ = nullptr;
 };
+
+template <typename Reason>
+void RecordBuilder::Note(RepairKind kind, LineFault fault, const Reason& reason) {
+  const bool first = fault != LineFault::None && line_.fault == LineFault::None;
+  std::string words;
+  if ((first && !rules_.repair) || log_.collecting()) words = reason();
+  log_.Note(line_.number, kind, fault, words);
+  if (!LeavesOut(kind)) line_.mended = true;
+  if (first) {
+    line_.fault = fault;
+    if (!rules_.repair) *line_.why = std::move(words);
+  }
+}
 
 }  // namespace marvek

@@ -1,0 +1,108 @@
+#include "convert/letters/char_mode_writer.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+namespace marvek {
+namespace {
+
+struct Letter {
+  std::uint8_t windows1250;
+  std::uint8_t deviceCode;
+  char plain[3];  // one or two letters, zero-terminated
+};
+
+// The ten letters and what each mode makes of them.
+constexpr Letter kLetters[] = {
+    {0xC8, 0xE0, "C"},  {0xE8, 0xC0, "c"},   // Č č
+    {0xC6, 0xEB, "C"},  {0xE6, 0xE2, "c"},   // Ć ć
+    {0x8E, 0xEC, "Z"},  {0x9E, 0xCC, "z"},   // Ž ž
+    {0xD0, 0xED, "Dj"}, {0xF0, 0xE9, "dj"},  // Đ đ
+    {0x8A, 0xEE, "S"},  {0x9A, 0xEA, "s"},   // Š š
+};
+
+// One lookup per incoming byte in either mode. All ten letters lie above 0x7F, so plain ASCII
+// passes both modes unchanged.
+struct Tables {
+  std::array<std::uint8_t, 256> device{};
+  std::array<std::uint8_t, 256> plainFirst{};   // the letter, or the first of two
+  std::array<std::uint8_t, 256> plainSecond{};  // the second letter, 0 when there is one
+};
+
+constexpr Tables MakeTables() {
+  Tables t;
+  for (int b = 0; b < 256; ++b) {
+    t.device[b] = static_cast<std::uint8_t>(b);
+    t.plainFirst[b] = static_cast<std::uint8_t>(b);
+  }
+  for (const Letter& letter : kLetters) {
+    t.device[letter.windows1250] = letter.deviceCode;
+    t.plainFirst[letter.windows1250] = static_cast<std::uint8_t>(letter.plain[0]);
+    t.plainSecond[letter.windows1250] = static_cast<std::uint8_t>(letter.plain[1]);
+  }
+  return t;
+}
+
+constexpr Tables kTables = MakeTables();
+
+constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+
+}  // namespace
+
+char* WriteCharMode(std::string_view text, CharMode mode, char* to) {
+  // All ten letters lie above 0x7F: a run of eight ASCII bytes is copied as it is, every byte of
+  // any other run goes through the table.
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  const auto at = [](const char* q) { return static_cast<std::uint8_t>(*q); };
+  if (mode == CharMode::DeviceCodes) {
+    // Eight bytes are copied as they are, then the few above 0x7F among them are looked up.
+    const auto eight = [&at](const char* from, char* into) {
+      std::uint64_t word;
+      std::memcpy(&word, from, 8);
+      std::memcpy(into, &word, 8);
+      for (std::uint64_t high = word & kHighBits; high != 0; high &= high - 1) {
+        const int i = __builtin_ctzll(high) / 8;
+        into[i] = static_cast<char>(kTables.device[at(from + i)]);
+      }
+    };
+    if (text.size() < 8) {
+      for (; p != end; ++p) *to++ = static_cast<char>(kTables.device[at(p)]);
+      return to;
+    }
+    char* const last = to + text.size() - 8;
+    for (; end - p > 8; p += 8, to += 8) eight(p, to);
+    eight(end - 8, last);  // the last eight bytes, overlapping those already written
+    return last + 8;
+  }
+  // Both letters are written for every byte and the cursor moves by one or two: no branch per
+  // byte, at the cost of one byte of room past the end.
+  const auto plain = [&to, &at](const char* q) {
+    const std::uint8_t second = kTables.plainSecond[at(q)];
+    to[0] = static_cast<char>(kTables.plainFirst[at(q)]);
+    to[1] = static_cast<char>(second);
+    to += 1 + (second != 0);
+  };
+  for (; end - p >= 8; p += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    if ((word & kHighBits) == 0) {
+      std::memcpy(to, &word, 8);
+      to += 8;
+      continue;
+    }
+    for (int i = 0; i < 8; ++i) plain(p + i);
+  }
+  for (; p != end; ++p) plain(p);
+  return to;
+}
+
+void AppendCharMode(std::string_view text, CharMode mode, ByteString& out) {
+  const std::size_t old = out.size();
+  out.resize(old + CharModeRoom(text.size(), mode));
+  char* const end = WriteCharMode(text, mode, out.data() + old);
+  out.resize(static_cast<std::size_t>(end - out.data()));
+}
+
+}  // namespace marvek
