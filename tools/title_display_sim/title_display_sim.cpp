@@ -292,6 +292,9 @@ void TitleDisplaySim::Receive(const char* bytes, std::size_t length, Clock::time
 }
 
 void TitleDisplaySim::FrameComplete(const ByteString& frame, Clock::time_point at) {
+  // A port server gives the port its old settings back when its client leaves, so the speed is
+  // taken while the upload's frames arrive.
+  if (upload_.frames.empty() && slave_ >= 0) speedWithFrames_ = CurrentSpeed(slave_);
   upload_.frames.push_back(frame);
   ++totalFrames_;
   const bool good = frame[0] == kFrameStart;
@@ -408,6 +411,7 @@ bool TitleDisplaySim::HungUp() const {
 long TitleDisplaySim::LineSpeedSetting() const {
   std::lock_guard lock(mutex_);
   // The settings are the port's: the display's own descriptor of it reads what was set.
+  if (speedWithFrames_ > 0) return speedWithFrames_;
   return slave_ >= 0 ? CurrentSpeed(slave_) : -1;
 }
 

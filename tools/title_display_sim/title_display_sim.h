@@ -75,7 +75,8 @@ class TitleDisplaySim {
   std::size_t AnsweredFrames() const;
   bool HungUp() const;
   // The speed the tool (or a port server in front of the display) set the port to, in bits per
-  // second; -1 once the port is gone.
+  // second, as it was when the last upload's first frame arrived; before any frame, as it is now;
+  // -1 once the port is gone.
   long LineSpeedSetting() const;
 
   // Waits until the current upload holds at least `frames` frames. False on timeout, or as soon
@@ -132,6 +133,7 @@ class TitleDisplaySim {
   std::mutex lifecycle_;  // Start() and Stop()
 
   mutable std::mutex mutex_;
+  long speedWithFrames_ = -1;  // the port's speed at the last upload's first frame
   mutable std::condition_variable changed_;
   bool started_ = false;
   bool serving_ = false;
