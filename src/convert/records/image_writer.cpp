@@ -4,16 +4,21 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace marvek {
 namespace {
 
-constexpr std::size_t kGrowth = 4 * 1024 * 1024;
+// Large enough that appending it costs one call in many titles, small enough to stay in the
+// cache between the writing of its records and their copy into the image.
+constexpr std::size_t kBuffer = 64 * 1024;
+constexpr std::size_t kFetchStep = 4 * 1024 * 1024;
 constexpr std::uintptr_t kPage = 4096;
+constexpr std::uintptr_t kHugePage = 2 * 1024 * 1024;
 
 // Asks the system for the pages of [from, to) in one call instead of one fault per page. Only
 // a hint: where the call is unknown the pages still come, one fault at a time.
-void FetchPages(char* from, char* to) {
+void FetchPages(const char* from, const char* to) {
 #if defined(MADV_POPULATE_WRITE)
   const auto first = (reinterpret_cast<std::uintptr_t>(from) + kPage - 1) & ~(kPage - 1);
   const auto last = reinterpret_cast<std::uintptr_t>(to) & ~(kPage - 1);
@@ -29,22 +34,51 @@ void FetchPages(char* from, char* to) {
 }  // namespace
 
 ImageWriter::ImageWriter(ByteString& image, std::size_t expected)
-    : image_(image), used_(image.size()) {
-  image_.reserve(used_ + expected);
+    : image_(image),
+      buffer_(std::make_unique_for_overwrite<char[]>(kBuffer)),
+      bufferSize_(kBuffer),
+      cursor_(buffer_.get()),
+      end_(buffer_.get() + kBuffer) {
+  image_.reserve(image_.size() + expected);
+#if defined(MADV_HUGEPAGE)
+  // A large image is fetched two megabytes a page where the system allows it: one fault and
+  // one page-table entry for what would otherwise take 512.
+  const auto first =
+      (reinterpret_cast<std::uintptr_t>(image_.data()) + kHugePage - 1) & ~(kHugePage - 1);
+  const auto last =
+      (reinterpret_cast<std::uintptr_t>(image_.data()) + image_.capacity()) & ~(kHugePage - 1);
+  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#endif
 }
 
-char* ImageWriter::Room(std::size_t bytes) {
-  if (image_.size() - used_ < bytes) {
-    // A step of kGrowth, no further than the room reserved for the expected image, and at least
-    // what is asked for: a small file costs no more than its own size.
-    const std::size_t step = std::min(used_ + kGrowth, image_.capacity());
-    const std::size_t size = std::max(used_ + bytes, step);
-    if (size > image_.capacity()) image_.reserve(std::max(size, image_.capacity() * 3 / 2));
-    const std::size_t old = image_.size();
-    FetchPages(image_.data() + old, image_.data() + size);
-    image_.resize(size);
+void ImageWriter::FetchAhead(std::size_t bytes) {
+  const std::size_t wanted = std::min(image_.size() + bytes, image_.capacity());
+  if (fetched_ >= wanted) return;
+  // The pages of the reserved room are fetched kFetchStep at a time, only where the image will
+  // go: a small file costs no more than its own size.
+  const std::size_t until = std::min(std::max(wanted, fetched_ + kFetchStep), image_.capacity());
+  FetchPages(image_.data() + std::max(fetched_, image_.size()), image_.data() + until);
+  fetched_ = until;
+}
+
+char* ImageWriter::Spill(std::size_t bytes) {
+  const auto used = static_cast<std::size_t>(cursor_ - buffer_.get());
+  const char* const before = image_.data();
+  FetchAhead(used);
+  image_.append(buffer_.get(), used);
+  if (image_.data() != before) {
+    // The image moved to a larger allocation: its pages are fetched anew.
+    fetched_ = image_.size();
+    FetchAhead(kFetchStep);
   }
-  return image_.data() + used_;
+  if (bytes > bufferSize_) {
+    // A record longer than the buffer: a buffer that holds it.
+    bufferSize_ = bytes;
+    buffer_ = std::make_unique_for_overwrite<char[]>(bufferSize_);
+  }
+  cursor_ = buffer_.get();
+  end_ = cursor_ + bufferSize_;
+  return cursor_;
 }
 
 }  // namespace marvek

@@ -366,14 +366,12 @@ void RecordBuilder::Append(std::int64_t start, std::int64_t end, std::string_vie
   duration -= firstFrames;
   if (duration == 0) return;
 
-  // The same text again, each record straight after the one before it.
-  const auto textLength = static_cast<std::size_t>(to - record) - 5;
-  const std::size_t textAt = writer_.written() - textLength - 1;
+  // The same text again, each record straight after the one before it; the text is written
+  // anew, since the first record may already have left the writer's buffer.
   while (duration > 0) {
     const std::int64_t frames = std::min(duration, kLargestFrameCount);
-    char* out = writeHeader(writer_.Room(4 + textLength + 1), 0, frames);
-    std::memcpy(out, writer_.data() + textAt, textLength);  // Room() may have moved the image
-    out += textLength;
+    char* out = writer_.Room(4 + CharModeRoom(text.size(), mode_) + 1);
+    out = WriteCharMode(text, mode_, writeHeader(out, 0, frames));
     *out++ = kRecordTerminator;
     writer_.Advance(out);
     duration -= frames;
