@@ -12,6 +12,7 @@ namespace {
 // Large enough that appending it costs one call in many titles, small enough to stay in the
 // cache between the writing of its records and their copy into the image.
 constexpr std::size_t kBuffer = 64 * 1024;
+constexpr std::size_t kSmallestBuffer = 256;
 constexpr std::size_t kFetchStep = 4 * 1024 * 1024;
 constexpr std::uintptr_t kPage = 4096;
 constexpr std::uintptr_t kHugePage = 2 * 1024 * 1024;
@@ -35,10 +36,11 @@ void FetchPages(const char* from, const char* to) {
 
 ImageWriter::ImageWriter(ByteString& image, std::size_t expected)
     : image_(image),
-      buffer_(std::make_unique_for_overwrite<char[]>(kBuffer)),
-      bufferSize_(kBuffer),
-      cursor_(buffer_.get()),
-      end_(buffer_.get() + kBuffer) {
+      // A small file's records fit a buffer of their own size.
+      bufferSize_(std::clamp(expected, kSmallestBuffer, kBuffer)) {
+  buffer_ = std::make_unique_for_overwrite<char[]>(bufferSize_);
+  cursor_ = buffer_.get();
+  end_ = cursor_ + bufferSize_;
   image_.reserve(image_.size() + expected);
 #if defined(MADV_HUGEPAGE)
   // A large image is fetched two megabytes a page where the system allows it: one fault and

@@ -40,8 +40,8 @@ class ImageWriter {
   ByteString& image_;
   std::unique_ptr<char[]> buffer_;
   std::size_t bufferSize_;
-  char* cursor_;
-  char* end_;
+  char* cursor_ = nullptr;
+  char* end_ = nullptr;
   std::size_t fetched_ = 0;  // image bytes, from its start, whose pages are fetched
 };
 

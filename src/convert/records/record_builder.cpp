@@ -366,12 +366,14 @@ void RecordBuilder::Append(std::int64_t start, std::int64_t end, std::string_vie
   duration -= firstFrames;
   if (duration == 0) return;
 
-  // The same text again, each record straight after the one before it; the text is written
-  // anew, since the first record may already have left the writer's buffer.
+  // The same text again, each record straight after the one before it. The text is copied out
+  // first, since the first record may leave the writer's buffer before the copies are written.
+  const ByteString written(record + 4, static_cast<std::size_t>(to - record) - 5);
   while (duration > 0) {
     const std::int64_t frames = std::min(duration, kLargestFrameCount);
-    char* out = writer_.Room(4 + CharModeRoom(text.size(), mode_) + 1);
-    out = WriteCharMode(text, mode_, writeHeader(out, 0, frames));
+    char* out = writeHeader(writer_.Room(4 + written.size() + 1), 0, frames);
+    std::memcpy(out, written.data(), written.size());
+    out += written.size();
     *out++ = kRecordTerminator;
     writer_.Advance(out);
     duration -= frames;
