@@ -32,6 +32,19 @@ void FetchPages(const char* from, const char* to) {
 #endif
 }
 
+// A large image is fetched two megabytes a page where the system allows it: one fault and one
+// page-table entry for what would otherwise take 512.
+void AskForHugePages(ByteString& image) {
+#if defined(MADV_HUGEPAGE)
+  const auto start = reinterpret_cast<std::uintptr_t>(image.data());
+  const auto first = (start + kHugePage - 1) & ~(kHugePage - 1);
+  const auto last = (start + image.capacity()) & ~(kHugePage - 1);
+  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#else
+  (void)image;
+#endif
+}
+
 }  // namespace
 
 ImageWriter::ImageWriter(ByteString& image, std::size_t expected)
@@ -42,15 +55,7 @@ ImageWriter::ImageWriter(ByteString& image, std::size_t expected)
   cursor_ = buffer_.get();
   end_ = cursor_ + bufferSize_;
   image_.reserve(image_.size() + expected);
-#if defined(MADV_HUGEPAGE)
-  // A large image is fetched two megabytes a page where the system allows it: one fault and
-  // one page-table entry for what would otherwise take 512.
-  const auto first =
-      (reinterpret_cast<std::uintptr_t>(image_.data()) + kHugePage - 1) & ~(kHugePage - 1);
-  const auto last =
-      (reinterpret_cast<std::uintptr_t>(image_.data()) + image_.capacity()) & ~(kHugePage - 1);
-  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-#endif
+  AskForHugePages(image_);
 }
 
 void ImageWriter::FetchAhead(std::size_t bytes) {
@@ -65,17 +70,18 @@ void ImageWriter::FetchAhead(std::size_t bytes) {
 
 char* ImageWriter::Spill(std::size_t bytes) {
   const auto used = static_cast<std::size_t>(cursor_ - buffer_.get());
-  const char* const before = image_.data();
+  if (image_.size() + used > image_.capacity()) {
+    // The image outgrows the guess: twice the room, its pages asked for anew.
+    image_.reserve(std::max(2 * image_.capacity(), image_.size() + used));
+    AskForHugePages(image_);
+    fetched_ = image_.size();
+  }
   FetchAhead(used);
   image_.append(buffer_.get(), used);
-  if (image_.data() != before) {
-    // The image moved to a larger allocation: its pages are fetched anew.
-    fetched_ = image_.size();
-    FetchAhead(kFetchStep);
-  }
-  if (bytes > bufferSize_) {
-    // A record longer than the buffer: a buffer that holds it.
-    bufferSize_ = bytes;
+  // A writer that outgrows the guess gets a larger buffer, up to kBuffer, and a record longer
+  // than the buffer one that holds it.
+  if (bufferSize_ < kBuffer || bytes > bufferSize_) {
+    bufferSize_ = std::max(std::min(2 * bufferSize_, kBuffer), bytes);
     buffer_ = std::make_unique_for_overwrite<char[]>(bufferSize_);
   }
   cursor_ = buffer_.get();
