@@ -27,8 +27,7 @@ class ImageWriter {
   std::size_t written() const {
     return image_.size() + static_cast<std::size_t>(cursor_ - buffer_.get());
   }
-  // Appends what is still in the buffer to the image. The records of a writer that is not
-  // finished never reach the image. The writer must not be used afterwards.
+  // Appends what is still in the buffer to the image. The writer must not be used afterwards.
   void Finish() { Spill(0); }
 
  private:
