@@ -68,19 +68,41 @@ void ImageWriter::FetchAhead(std::size_t bytes) {
   fetched_ = until;
 }
 
-char* ImageWriter::Spill(std::size_t bytes) {
-  const auto used = static_cast<std::size_t>(cursor_ - buffer_.get());
-  if (image_.size() + used > image_.capacity()) {
-    // The image outgrows the guess: twice the room, its pages asked for anew.
-    image_.reserve(std::max(2 * image_.capacity(), image_.size() + used));
-    AskForHugePages(image_);
-    fetched_ = image_.size();
+void ImageWriter::Settle() {
+  if (direct_) {
+    image_.resize(static_cast<std::size_t>(cursor_ - image_.data()));
+    direct_ = false;
+    return;
   }
+  const auto used = static_cast<std::size_t>(cursor_ - buffer_.get());
+  Reserve(used);
   FetchAhead(used);
   image_.append(buffer_.get(), used);
-  // A writer that outgrows the guess gets a larger buffer, up to kBuffer, and a record longer
-  // than the buffer one that holds it.
-  if (bufferSize_ < kBuffer || bytes > bufferSize_) {
+}
+
+void ImageWriter::Reserve(std::size_t bytes) {
+  if (image_.size() + bytes <= image_.capacity()) return;
+  // The image outgrows the guess: twice the room, its pages asked for anew.
+  image_.reserve(std::max(2 * image_.capacity(), image_.size() + bytes));
+  AskForHugePages(image_);
+  fetched_ = image_.size();
+}
+
+char* ImageWriter::Spill(std::size_t bytes) {
+  Settle();
+  if (bytes > kBuffer) {
+    // A record longer than the buffer is written in the image itself, zero-filled for it: a
+    // second copy of a title of hundreds of megabytes would cost more than the fill.
+    const std::size_t at = image_.size();
+    Reserve(bytes);
+    image_.resize(at + bytes);
+    direct_ = true;
+    cursor_ = image_.data() + at;
+    end_ = image_.data() + image_.size();
+    return cursor_;
+  }
+  // A writer that outgrows the guess gets a larger buffer, up to kBuffer.
+  if (bufferSize_ < bytes || bufferSize_ < kBuffer) {
     bufferSize_ = std::max(std::min(2 * bufferSize_, kBuffer), bytes);
     buffer_ = std::make_unique_for_overwrite<char[]>(bufferSize_);
   }
