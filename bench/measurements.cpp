@@ -30,21 +30,6 @@ double Percentile(std::vector<double> values, double fraction) {
   return values[static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1))];
 }
 
-// Runs wc -l on `path` as a separate process, output discarded, and waits for it.
-void CountLines(const std::string& path) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  std::string wc = "wc", flag = "-l", file = path;
-  char* argv[] = {wc.data(), flag.data(), file.data(), nullptr};
-  pid_t child = 0;
-  if (posix_spawnp(&child, "wc", &actions, nullptr, argv, environ) == 0) {
-    int status = 0;
-    ::waitpid(child, &status, 0);
-  }
-  posix_spawn_file_actions_destroy(&actions);
-}
-
 std::string Cached(const std::string& folder, const std::string& name, auto write) {
   std::filesystem::create_directories(folder);
   const std::string path = folder + "/" + name;
@@ -73,68 +58,53 @@ std::string TitleFileOfLines(const std::string& folder, std::size_t lines) {
                 [lines](const std::string& path) { WriteTitleLines(path, lines); });
 }
 
-// Milliseconds of one ConvertTitleFile + PadTitleImage. The image is given back to the system
-// after the clock has stopped.
-double ConvertOnce(const std::string& path, OperatorPanel& panel) {
+Timed ConvertOnce(const std::string& path, OperatorPanel& panel, const ConversionOptions& options) {
+  ConversionResult result;
+  return TimeOnThisThread([&] {
+    result = ConvertTitleFile(path, CharMode::DeviceCodes, panel, options);
+    PadTitleImage(result.image);
+  });
+}
+
+Timed CountLines(const std::string& path) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  std::string wc = "wc", flag = "-l", file = path;
+  char* argv[] = {wc.data(), flag.data(), file.data(), nullptr};
   const auto start = Clock::now();
-  ConversionResult result = ConvertTitleFile(path, CharMode::DeviceCodes, panel);
-  PadTitleImage(result.image);
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double MeasureConversionWith(const std::string& path, OperatorPanel& panel, int runs) {
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) times.push_back(ConvertOnce(path, panel));
-  return Median(times);
-}
-
-DetectionFigures MeasureDetection(const std::string& path, int runs) {
-  QuietPanel quiet;
-  std::vector<double> detected, forced;
-  ConvertOnce(path, quiet);  // brings the file into the page cache for both
-  for (int i = 0; i < runs; ++i) {
-    detected.push_back(ConvertOnce(path, quiet));
-    const auto start = Clock::now();
-    ConversionResult result = ConvertTitleFile(path, CharMode::DeviceCodes, quiet,
-                                               {.encoding = TextEncoding::Windows1250});
-    PadTitleImage(result.image);
-    forced.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+  pid_t child = 0;
+  rusage usage{};
+  if (posix_spawnp(&child, "wc", &actions, nullptr, argv, environ) == 0) {
+    int status = 0;
+    ::wait4(child, &status, 0, &usage);
   }
-  return {Median(detected), Median(forced)};
+  const double wallMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  posix_spawn_file_actions_destroy(&actions);
+  const auto ms = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3;
+  };
+  return {ms(usage.ru_utime) + ms(usage.ru_stime), wallMs};
 }
 
-RepairFigures MeasureRepair(const std::string& path, int runs) {
+Duel MeasureDetection(const std::string& path, int runs) {
   QuietPanel quiet;
-  std::vector<double> repaired, strict;
-  ConvertOnce(path, quiet);  // brings the file into the page cache for both
-  for (int i = 0; i < runs; ++i) {
-    const auto start = Clock::now();
-    ConversionResult result =
-        ConvertTitleFile(path, CharMode::DeviceCodes, quiet, {.repair = true});
-    PadTitleImage(result.image);
-    repaired.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    strict.push_back(ConvertOnce(path, quiet));
-  }
-  return {Median(repaired), Median(strict)};
+  return BestInTurn(
+      runs, [&] { return ConvertOnce(path, quiet); },
+      [&] { return ConvertOnce(path, quiet, {.encoding = TextEncoding::Windows1250}); });
 }
 
-ConversionFigures MeasureConversion(const std::string& path, int runs) {
-  ConversionFigures figures;
-  figures.fileBytes = std::filesystem::file_size(path);
+Duel MeasureRepair(const std::string& path, int runs) {
   QuietPanel quiet;
-  CountLines(path);  // brings the file into the page cache for both
-  // Turn about, so that both meet the same conditions on a machine shared with others.
-  std::vector<double> convert, count;
-  for (int i = 0; i < runs; ++i) {
-    convert.push_back(ConvertOnce(path, quiet));
-    const auto start = Clock::now();
-    CountLines(path);
-    count.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-  }
-  figures.convertMs = Median(convert);
-  figures.wcMs = Median(count);
+  return BestInTurn(
+      runs, [&] { return ConvertOnce(path, quiet, {.repair = true}); },
+      [&] { return ConvertOnce(path, quiet); });
+}
 
-  // The peak memory of a process that only converts, measured from outside it.
+namespace {
+
+// The peak memory of a process that only converts `path` once, measured from outside it.
+double PeakResidentMbConverting(const std::string& path) {
   const pid_t child = ::fork();
   if (child == 0) {
     QuietPanel panel;
@@ -145,9 +115,19 @@ ConversionFigures MeasureConversion(const std::string& path, int runs) {
   int status = 0;
   rusage usage{};
   ::wait4(child, &status, 0, &usage);
-  figures.peakResidentMb = static_cast<double>(usage.ru_maxrss) / 1024.0;
-  QuietPanel panel;
-  ConversionResult result = ConvertTitleFile(path, CharMode::DeviceCodes, panel);
+  return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+}  // namespace
+
+ConversionFigures MeasureConversion(const std::string& path, int runs) {
+  ConversionFigures figures;
+  figures.fileBytes = std::filesystem::file_size(path);
+  QuietPanel quiet;
+  figures.againstCount = BestInTurn(
+      runs, [&] { return ConvertOnce(path, quiet); }, [&] { return CountLines(path); });
+  figures.peakResidentMb = PeakResidentMbConverting(path);
+  ConversionResult result = ConvertTitleFile(path, CharMode::DeviceCodes, quiet);
   PadTitleImage(result.image);
   figures.imageBytes = result.image.size();
   return figures;

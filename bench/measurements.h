@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "convert/title_image.h"
+#include "in_turn.h"
 #include "shared/operator_panel.h"
 #include "shared/quiet_panel.h"
 #include "shared/types.h"
@@ -21,32 +23,29 @@ double Median(std::vector<double> values);
 std::string TitleFileOfBytes(const std::string& folder, std::size_t bytes);
 std::string TitleFileOfLines(const std::string& folder, std::size_t lines);
 
+// One ConvertTitleFile + PadTitleImage of `path`, timed on this thread. The image is given
+// back to the system after the clock has stopped.
+Timed ConvertOnce(const std::string& path, OperatorPanel& panel,
+                  const ConversionOptions& options = {});
+
+// wc -l on `path` in a process of its own, output discarded: its processor time, and the
+// clock's time from before its start to after its end.
+Timed CountLines(const std::string& path);
+
 struct ConversionFigures {
-  double convertMs = 0;  // ConvertTitleFile + PadTitleImage, median
-  double wcMs = 0;       // wc -l on the same file, median
+  Duel againstCount;  // the conversion, then wc -l on the same file, in turn
   std::size_t fileBytes = 0;
   std::size_t imageBytes = 0;
   double peakResidentMb = 0;  // of a process that converts the file once
 };
 ConversionFigures MeasureConversion(const std::string& path, int runs);
 
-// Median milliseconds of converting `path` with `panel`.
-double MeasureConversionWith(const std::string& path, OperatorPanel& panel, int runs);
+// The conversion of `path`, which first decides the encoding, against the same forced to
+// Windows-1250, which looks at nothing first.
+Duel MeasureDetection(const std::string& path, int runs);
 
-struct DetectionFigures {
-  double detectedMs = 0;  // ConvertTitleFile, which first decides the encoding, median
-  double forcedMs =
-      0;  // ConvertTitleFile forced to Windows-1250, which looks at nothing first, median
-};
-// The cost of deciding the encoding of `path`, the two conversions taken in turn.
-DetectionFigures MeasureDetection(const std::string& path, int runs);
-
-struct RepairFigures {
-  double repairMs = 0;  // ConvertTitleFile with repair, median
-  double strictMs = 0;  // ConvertTitleFile as it stands, median
-};
-// The cost of repair on `path`, a file with nothing to repair, the two conversions taken in turn.
-RepairFigures MeasureRepair(const std::string& path, int runs);
+// The conversion of `path`, a file with nothing to repair, with repair against without.
+Duel MeasureRepair(const std::string& path, int runs);
 
 struct UploadFigures {
   double medianUs = 0;  // per block, from one acknowledgement to the next

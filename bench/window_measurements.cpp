@@ -27,8 +27,15 @@ double WithWindow(Measure measure) {
 
 }  // namespace
 
-double MeasureConversionWithWindow(const std::string& path, int runs) {
-  return WithWindow([&](Form1& window) { return MeasureConversionWith(path, window, runs); });
+Duel MeasureConversionWithWindow(const std::string& path, int runs) {
+  Duel duel;
+  WithWindow([&](Form1& window) {
+    QuietPanel quiet;
+    duel = BestInTurn(
+        runs, [&] { return ConvertOnce(path, window); }, [&] { return ConvertOnce(path, quiet); });
+    return 0.0;
+  });
+  return duel;
 }
 
 double MeasureIdleWaitInWindow() {

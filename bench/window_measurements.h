@@ -2,12 +2,14 @@
 
 #include <string>
 
+#include "in_turn.h"
+
 namespace marvek::bench {
 
 // The window is shown on Qt's offscreen platform unless another is chosen.
 
-// Median milliseconds of converting `path` with the real window as the panel.
-double MeasureConversionWithWindow(const std::string& path, int runs);
+// Converting `path` with the real window as the panel against a panel that does nothing, in turn.
+Duel MeasureConversionWithWindow(const std::string& path, int runs);
 
 // Processor seconds of one reply time-out in the window's wait (see MeasureIdleWait).
 double MeasureIdleWaitInWindow();

@@ -1,5 +1,5 @@
-// libFuzzer harness. The conversion of any bytes, in memory and from a file, in both modes, held
-// against the reference in title_properties.cpp.
+// libFuzzer harness. The conversion of any bytes in both modes, held against the reference in
+// title_properties.cpp.
 #include <cstdint>
 
 #include "fuzz/title_properties.h"

@@ -17,8 +17,8 @@ std::string CheckTitleLine(std::string_view line);
 // Both character modes, through ApplyCharMode, AppendCharMode and WriteCharMode.
 std::string CheckCharModes(std::string_view text);
 
-// The whole conversion of a title file's bytes in both modes: from memory, from a file holding
-// the same bytes, and the file's lines read through small blocks.
+// The whole conversion of a title file's bytes in both modes, from memory; for one input in
+// eight also from a file holding the same bytes, and the file's lines read through small blocks.
 std::string CheckConversion(std::string_view bytes);
 
 // Any bytes taken as a Windows-1250 title file and written out as UTF-8, as UTF-16 in both byte

@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace marvek {
 namespace {
 
@@ -48,6 +52,33 @@ constexpr Tables kTables = MakeTables();
 
 constexpr std::uint64_t kHighBits = 0x8080808080808080u;
 
+#if defined(__SSE2__)
+// Sixteen bytes at once, without a branch: each of the ten letters among them is turned into its
+// code by an exclusive-or with the difference of the two.
+__m128i DeviceCodes16(__m128i bytes) {
+  __m128i change = _mm_setzero_si128();
+  for (const Letter& letter : kLetters) {
+    const __m128i found =
+        _mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(letter.windows1250)));
+    const auto difference = static_cast<char>(letter.windows1250 ^ letter.deviceCode);
+    change = _mm_or_si128(change, _mm_and_si128(found, _mm_set1_epi8(difference)));
+  }
+  return _mm_xor_si128(bytes, change);
+}
+
+// Texts of sixteen bytes or more; the last sixteen overlap those already written.
+char* WriteDeviceCodes16(const char* p, const char* end, char* to) {
+  const auto convert = [](const char* from, char* into) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(into), DeviceCodes16(bytes));
+  };
+  char* const last = to + (end - p) - 16;
+  for (; end - p > 16; p += 16, to += 16) convert(p, to);
+  convert(end - 16, last);
+  return last + 16;
+}
+#endif
+
 }  // namespace
 
 char* WriteCharMode(std::string_view text, CharMode mode, char* to) {
@@ -57,6 +88,9 @@ char* WriteCharMode(std::string_view text, CharMode mode, char* to) {
   const char* const end = p + text.size();
   const auto at = [](const char* q) { return static_cast<std::uint8_t>(*q); };
   if (mode == CharMode::DeviceCodes) {
+#if defined(__SSE2__)
+    if (text.size() >= 16) return WriteDeviceCodes16(p, end, to);
+#endif
     // Eight bytes are copied as they are, then the few above 0x7F among them are looked up.
     const auto eight = [&at](const char* from, char* into) {
       std::uint64_t word;

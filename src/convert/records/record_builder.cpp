@@ -108,7 +108,10 @@ void RecordBuilder::Append(std::int64_t start, std::int64_t end, std::string_vie
   *to++ = kRecordTerminator;
   writer_.Advance(to);
   if (placement.duration > firstFrames) {
-    RepeatRecord(static_cast<std::size_t>(to - record) - 5, placement.duration - firstFrames);
+    // The text is copied out first, since the first record may leave the writer's buffer before
+    // the copies are written.
+    const ByteString written(record + 4, static_cast<std::size_t>(to - record) - 5);
+    RepeatRecord(written, placement.duration - firstFrames);
   }
 }
 
@@ -145,14 +148,13 @@ std::int64_t RecordBuilder::WriteBridges(std::int64_t gap) {
   return gap - bridges * kLargestBridgeGap;
 }
 
-void RecordBuilder::RepeatRecord(std::size_t textLength, std::int64_t duration) {
+void RecordBuilder::RepeatRecord(std::string_view text, std::int64_t duration) {
   // The same text again, each record straight after the one before it.
-  const std::size_t textAt = writer_.written() - textLength - 1;
   while (duration > 0) {
     const std::int64_t frames = std::min(duration, kLargestFrameCount);
-    char* out = WriteHeader(writer_.Room(4 + textLength + 1), 0, frames);
-    std::memcpy(out, writer_.data() + textAt, textLength);  // Room() may have moved the image
-    out += textLength;
+    char* out = WriteHeader(writer_.Room(4 + text.size() + 1), 0, frames);
+    std::memcpy(out, text.data(), text.size());
+    out += text.size();
     *out++ = kRecordTerminator;
     writer_.Advance(out);
     duration -= frames;

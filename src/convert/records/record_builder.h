@@ -104,9 +104,9 @@ class RecordBuilder {
 
   // The empty records that bridge a gap longer than the display counts; returns the gap left.
   std::int64_t WriteBridges(std::int64_t gap);
-  // Writes the text of the record just written, `textLength` bytes, again in a record for every
-  // 65535 frames of `duration`.
-  void RepeatRecord(std::size_t textLength, std::int64_t duration);
+  // Writes `text`, that of the record just written, again in a record for every 65535 frames of
+  // `duration`.
+  void RepeatRecord(std::string_view text, std::int64_t duration);
   // Cuts a title whose repeated records would take more than kLargestRepeatedTitle.
   void LimitCopies(DisplayClock::Placement& placement, std::size_t textLength);
 
