@@ -13,6 +13,9 @@
 #include "convert/layouts/mpl2_reader.h"
 #include "convert/layouts/subrip_reader.h"
 #include "convert/records/record_builder.h"
+#include "convert/sources/dcp_source.h"
+#include "convert/sources/dcp_subtitle_reader.h"
+#include "convert/sources/whole_file.h"
 #include "convert/timing/title_timing.h"
 #include "shared/system_reason.h"
 
@@ -265,6 +268,35 @@ ConversionResult ConvertFileIn(int fd, std::size_t length, TextEncoding encoding
   return result;
 }
 
+// A DCP subtitle document is XML and far smaller than this; a larger file is not read whole.
+constexpr std::size_t kLargestDcpDocument = 64 * 1024 * 1024;
+
+// A DCP, whose titles are read whole rather than line by line: the folder `path`, or the open
+// file `fd` when its content opens as DCP subtitle XML. nullopt for every other title file.
+std::optional<ConversionResult> ConvertDcp(const std::string& path, int fd, std::size_t length,
+                                           CharMode mode, OperatorPanel& panel,
+                                           const ConversionOptions& options) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    return ConvertDcpFolder(path, mode, panel, options);
+  }
+  char head[kHeadLength];
+  ssize_t got;
+  do {
+    got = ::pread(fd, head, sizeof head, 0);
+  } while (got < 0 && errno == EINTR);
+  if (got <= 0 || !LooksLikeDcpSubtitles(std::string_view(head, static_cast<std::size_t>(got)))) {
+    return std::nullopt;
+  }
+  std::string xml;
+  if (std::string why = ReadWholeDescriptor(fd, length, kLargestDcpDocument, xml); !why.empty()) {
+    ConversionResult result = Unreadable(0);
+    result.reason = why;
+    return result;
+  }
+  return ConvertDcpSubtitles(xml, mode, panel, options);
+}
+
 }  // namespace
 
 DisplayClock::Placement DisplayClock::Plan(std::int64_t start, std::int64_t end) const {
@@ -282,6 +314,9 @@ void PadTitleImage(ByteString& image) {
 
 ConversionResult ConvertTitleBytes(std::string_view bytes, CharMode mode, OperatorPanel& panel,
                                    const ConversionOptions& options) {
+  if (LooksLikeDcpSubtitles(bytes.substr(0, kHeadLength))) {
+    return ConvertDcpSubtitles(bytes, mode, panel, options);
+  }
   if (options.encoding) {
     return ConvertBytesIn(bytes, *options.encoding, ByteOrderMarkLength(bytes, *options.encoding),
                           mode, options, panel);
@@ -298,6 +333,7 @@ ConversionResult ConvertTitleFile(const std::string& path, CharMode mode, Operat
   std::size_t length = 0;
   ConversionResult opened = OpenTitleFile(path, fd, length);
   const FileDescriptor file(fd);
+  if (auto dcp = ConvertDcp(path, fd, length, mode, panel, options)) return std::move(*dcp);
   if (opened.outcome == ConversionOutcome::Unreadable) return opened;
   TextEncoding encoding = TextEncoding::Windows1250;
   std::size_t skipped = 0;
