@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <filesystem>
 #include <string_view>
 #include <utility>
@@ -10,6 +11,7 @@
 #include "convert/sources/dcp_times.h"
 #include "convert/sources/dcp_xml.h"
 #include "convert/sources/whole_file.h"
+#include "shared/system_reason.h"
 
 namespace marvek {
 namespace {
@@ -181,19 +183,19 @@ std::optional<DcpRefusal> ReadReel(const Reel& reel, std::size_t number, const S
 std::optional<DcpRefusal> ReadDcpFolder(const std::string& folder, bool repair,
                                         TimedSource& source) {
   const std::filesystem::path root(folder);
-  std::filesystem::path assetMapPath = root / "ASSETMAP.xml";
-  if (std::error_code error; !std::filesystem::exists(assetMapPath, error)) {
-    assetMapPath = root / "ASSETMAP";
+  std::filesystem::path assetMapPath;
+  for (const char* name : {"ASSETMAP.xml", "ASSETMAP"}) {
+    std::error_code error;
+    if (std::filesystem::exists(root / name, error)) {
+      assetMapPath = root / name;
+      break;
+    }
   }
+  // Any other folder is no title file, as it always was.
+  if (assetMapPath.empty()) return Unreadable(SystemReason(EISDIR));
   std::string bytes;
   XmlDocument assetMap;
-  if (auto refusal = LoadXml(assetMapPath, bytes, assetMap)) {
-    if (refusal->outcome == ConversionOutcome::Unreadable) {
-      refusal->reason = "the folder is no DCP: its ASSETMAP or ASSETMAP.xml cannot be read (" +
-                        refusal->reason + ")";
-    }
-    return refusal;
-  }
+  if (auto refusal = LoadXml(assetMapPath, bytes, assetMap)) return refusal;
   const AssetFiles files = FilesOf(assetMap.root(), root);
   const std::filesystem::path cplPath = FindComposition(files);
   if (cplPath.empty()) return Unreadable("the DCP's ASSETMAP names no composition playlist (CPL)");

@@ -280,10 +280,9 @@ TEST_F(DcpFolder, RefusesAReelItCannotReadAndNamesWhatToGive) {
     EXPECT_EQ(refused.result.outcome, ConversionOutcome::Unreadable) << c.secondReel;
     EXPECT_EQ(refused.result.reason, c.reason);
   }
+  // A folder that is no DCP is no title file, as before.
   const testing::TempDir empty;
-  EXPECT_EQ(ConvertFile(empty.path().string(), {}).result.reason,
-            "the folder is no DCP: its ASSETMAP or ASSETMAP.xml cannot be read (ASSETMAP: No such "
-            "file or directory)");
+  EXPECT_EQ(ConvertFile(empty.path().string(), {}).result.reason, "Is a directory");
 }
 
 }  // namespace
