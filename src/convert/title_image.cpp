@@ -272,7 +272,8 @@ ConversionResult ConvertFileIn(int fd, std::size_t length, TextEncoding encoding
 constexpr std::size_t kLargestDcpDocument = 64 * 1024 * 1024;
 
 // A DCP, whose titles are read whole rather than line by line: the folder `path`, or the open
-// file `fd` when its content opens as DCP subtitle XML. nullopt for every other title file.
+// regular file `fd` (-1: none) when its content opens as DCP subtitle XML. nullopt for every
+// other title file.
 std::optional<ConversionResult> ConvertDcp(const std::string& path, int fd, std::size_t length,
                                            CharMode mode, OperatorPanel& panel,
                                            const ConversionOptions& options) {
@@ -280,6 +281,7 @@ std::optional<ConversionResult> ConvertDcp(const std::string& path, int fd, std:
   if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
     return ConvertDcpFolder(path, mode, panel, options);
   }
+  if (fd < 0) return std::nullopt;
   char head[kHeadLength];
   ssize_t got;
   do {
@@ -333,7 +335,9 @@ ConversionResult ConvertTitleFile(const std::string& path, CharMode mode, Operat
   std::size_t length = 0;
   ConversionResult opened = OpenTitleFile(path, fd, length);
   const FileDescriptor file(fd);
-  if (auto dcp = ConvertDcp(path, fd, length, mode, panel, options)) return std::move(*dcp);
+  // Only a regular file that opened is looked into.
+  const int readable = opened.outcome == ConversionOutcome::Unreadable ? -1 : file.get();
+  if (auto dcp = ConvertDcp(path, readable, length, mode, panel, options)) return std::move(*dcp);
   if (opened.outcome == ConversionOutcome::Unreadable) return opened;
   TextEncoding encoding = TextEncoding::Windows1250;
   std::size_t skipped = 0;
