@@ -89,6 +89,28 @@ TEST(DcpSubtitles, RealInteropFilesConvertToTheirTitles) {
   }
 }
 
+// Interop times in ticks of 4 ms or in milliseconds, at 25 frames a second; anything else is no
+// time.
+TEST(DcpSubtitles, InteropTimesAreTicksOrMilliseconds) {
+  struct Case {
+    const char* in;
+    const char* out;
+    const char* shown;  // nullptr: refused
+  };
+  const Case cases[] = {
+      {"00:00:01:125", "00:00:02.040", "38-51 t"},  // 37.5 frames rounds up
+      {"00:00:01.5", "00:10:00:249", "38-15025 t"}, {"00:60:00:000", "01:00:00:000", nullptr},
+      {"00:00:00:250", "00:00:01:000", nullptr},    {"0:0:1", "00:00:02:000", nullptr},
+  };
+  for (const Case& c : cases) {
+    const DecodedConversion converted =
+        ConvertText(std::string("<DCSubtitle><Subtitle TimeIn=\"") + c.in + "\" TimeOut=\"" +
+                        c.out + "\"><Text>t</Text></Subtitle></DCSubtitle>",
+                    AtRate("25"));
+    EXPECT_EQ(Shown(converted), c.shown ? Strings{c.shown} : Strings{}) << c.in;
+  }
+}
+
 // A SMPTE document in each namespace and spelling: times in units of TimeCodeRate counted from
 // StartTime, EditRate as the display's rate unless one is given, lines ordered by Valign and
 // Vposition, ruby and pictures.
