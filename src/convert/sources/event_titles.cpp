@@ -150,13 +150,14 @@ std::vector<EventTitle> TitlesOfEvents(const std::vector<TimedEvent>& events) {
 }
 
 std::string NeedsRateReason(std::string_view formatName) {
-  // "an ASS file", "a DCP subtitle file", "an MPsub file".
-  const bool vowel = !formatName.empty() &&
-                     std::string_view("AEIOUaeiou").find(formatName[0]) != std::string_view::npos;
-  const bool spelledVowel =
-      formatName.size() > 1 &&
-      std::string_view("FHLMNRSX").find(formatName[0]) != std::string_view::npos &&
-      (formatName[1] < 'a' || formatName[1] > 'z');
+  // "an ASS file", "a DCP subtitle file": a name read letter by letter (two capital consonants
+  // at its start, as SSA or MPsub) takes "an" before F, H, L, M, N, R, S and X; "a SAMI file" is
+  // read as a word.
+  const auto among = [&](std::size_t at, std::string_view letters) {
+    return formatName.size() > at && letters.find(formatName[at]) != std::string_view::npos;
+  };
+  const bool vowel = among(0, "AEIOUaeiou");
+  const bool spelledVowel = among(0, "FHLMNRSX") && among(1, "BCDFGHJKLMNPQRSTVWXZ");
   return std::string("this is ") + (vowel || spelledVowel ? "an " : "a ") +
          std::string(formatName) + " file, whose times need the display's frame rate";
 }

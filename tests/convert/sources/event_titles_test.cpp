@@ -96,8 +96,14 @@ TEST(EventTitles, TakesTheSourcesRateUnlessTheOperatorGivesOne) {
   EXPECT_EQ(refused.outcome, ConversionOutcome::Incorrect);
   EXPECT_EQ(refused.fault, LineFault::TimesWithoutRate);
   EXPECT_EQ(refused.reason, "this is an ASS file, whose times need the display's frame rate");
-  EXPECT_EQ(NeedsRateReason("WebVTT"),
-            "this is a WebVTT file, whose times need the display's frame rate");
+  for (const auto& [name, article] : {std::pair{"WebVTT", "a "},
+                                      {"SSA", "an "},
+                                      {"MPsub", "an "},
+                                      {"SAMI", "a "},
+                                      {"SubViewer", "a "}}) {
+    EXPECT_EQ(NeedsRateReason(name), std::string("this is ") + article + name +
+                                         " file, whose times need the display's frame rate");
+  }
 }
 
 // A time before 0 refuses the file; repair starts the title at 0, or leaves it out when it ends
