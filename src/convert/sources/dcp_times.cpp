@@ -13,6 +13,18 @@ __extension__ typedef __int128 Wide;
 // Times of a DCP are far inside 64 bits; absurd ones are held here rather than wrap.
 constexpr Wide kFarthestCount = static_cast<Wide>(1) << 62;
 
+// Units of a time no finer than a nanosecond, so that adding two times cannot overflow.
+constexpr Wide kFinestUnits = 1'000'000'000;
+
+// `time` to the nearest nanosecond, halves up.
+SourceTime InNanoseconds(const SourceTime& time) {
+  const Wide twice = static_cast<Wide>(time.count) * 2 * kFinestUnits + time.perSecond;
+  Wide nanoseconds = twice / (2 * static_cast<Wide>(time.perSecond));
+  if (twice % (2 * static_cast<Wide>(time.perSecond)) != 0 && twice < 0) --nanoseconds;
+  return {static_cast<std::int64_t>(std::clamp(nanoseconds, -kFarthestCount, kFarthestCount)),
+          static_cast<std::int64_t>(kFinestUnits)};
+}
+
 // Digits only, 1 to `most` of them.
 std::optional<std::int64_t> Digits(std::string_view text, std::size_t most) {
   if (text.empty() || text.size() > most) return std::nullopt;
@@ -97,10 +109,16 @@ std::optional<std::int64_t> ParseCount(std::string_view text) {
 }
 
 SourceTime AddTimes(const SourceTime& a, const SourceTime& b) {
-  const std::int64_t common = std::lcm(a.perSecond, b.perSecond);
+  const Wide common =
+      static_cast<Wide>(a.perSecond / std::gcd(a.perSecond, b.perSecond)) * b.perSecond;
+  if (common > kFinestUnits) {
+    // Reels of many unrelated edit rates: nanoseconds, to the nearest, are exact enough.
+    return AddTimes(InNanoseconds(a), InNanoseconds(b));
+  }
   const Wide sum = static_cast<Wide>(a.count) * (common / a.perSecond) +
                    static_cast<Wide>(b.count) * (common / b.perSecond);
-  return {static_cast<std::int64_t>(std::clamp(sum, -kFarthestCount, kFarthestCount)), common};
+  return {static_cast<std::int64_t>(std::clamp(sum, -kFarthestCount, kFarthestCount)),
+          static_cast<std::int64_t>(common)};
 }
 
 SourceTime SubtractTimes(const SourceTime& a, const SourceTime& b) {

@@ -23,7 +23,8 @@ std::optional<FrameRate> ParseEditRate(std::string_view text);
 // A whole number of 1 to 10 digits, spaces around it allowed, as DCP durations are written.
 std::optional<std::int64_t> ParseCount(std::string_view text);
 
-// `a` + `b` and `a` - `b`, exact, in the units of the two together.
+// `a` + `b` and `a` - `b`, exact, in the units of the two together; to the nearest nanosecond
+// where those would be finer.
 SourceTime AddTimes(const SourceTime& a, const SourceTime& b);
 SourceTime SubtractTimes(const SourceTime& a, const SourceTime& b);
 
