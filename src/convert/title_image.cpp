@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 
 #include "convert/encoding/encoding_detector.h"
 #include "convert/encoding/utf16_reader.h"
@@ -272,8 +273,8 @@ ConversionResult ConvertFileIn(int fd, std::size_t length, TextEncoding encoding
 constexpr std::size_t kLargestDcpDocument = 64 * 1024 * 1024;
 
 // A DCP, whose titles are read whole rather than line by line: the folder `path`, or the open
-// regular file `fd` (-1: none) when its content opens as DCP subtitle XML. nullopt for every
-// other title file.
+// regular file `fd` (-1: none) when its content opens as DCP subtitle XML, or as the ASSETMAP or
+// a CPL of a DCP folder. nullopt for every other title file.
 std::optional<ConversionResult> ConvertDcp(const std::string& path, int fd, std::size_t length,
                                            CharMode mode, OperatorPanel& panel,
                                            const ConversionOptions& options) {
@@ -287,9 +288,14 @@ std::optional<ConversionResult> ConvertDcp(const std::string& path, int fd, std:
   do {
     got = ::pread(fd, head, sizeof head, 0);
   } while (got < 0 && errno == EINTR);
-  if (got <= 0 || !LooksLikeDcpSubtitles(std::string_view(head, static_cast<std::size_t>(got)))) {
-    return std::nullopt;
-  }
+  const DcpXmlKind kind = got <= 0
+                              ? DcpXmlKind::None
+                              : DcpXmlKindOf(std::string_view(head, static_cast<std::size_t>(got)));
+  if (kind == DcpXmlKind::None) return std::nullopt;
+  // The ASSETMAP or a CPL chosen in a file dialog stands for its folder.
+  const std::string folder = std::filesystem::path(path).parent_path().string();
+  if (kind == DcpXmlKind::AssetMap) return ConvertDcpFolder(folder, mode, panel, options);
+  if (kind == DcpXmlKind::Composition) return ConvertDcpFolder(folder, mode, panel, options, path);
   std::string xml;
   if (std::string why = ReadWholeDescriptor(fd, length, kLargestDcpDocument, xml); !why.empty()) {
     ConversionResult result = Unreadable(0);

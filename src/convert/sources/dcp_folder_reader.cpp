@@ -180,8 +180,8 @@ std::optional<DcpRefusal> ReadReel(const Reel& reel, std::size_t number, const S
 
 }  // namespace
 
-std::optional<DcpRefusal> ReadDcpFolder(const std::string& folder, bool repair,
-                                        TimedSource& source) {
+std::optional<DcpRefusal> ReadDcpFolder(const std::string& folder, bool repair, TimedSource& source,
+                                        const std::string& composition) {
   const std::filesystem::path root(folder);
   std::filesystem::path assetMapPath;
   for (const char* name : {"ASSETMAP.xml", "ASSETMAP"}) {
@@ -197,7 +197,8 @@ std::optional<DcpRefusal> ReadDcpFolder(const std::string& folder, bool repair,
   XmlDocument assetMap;
   if (auto refusal = LoadXml(assetMapPath, bytes, assetMap)) return refusal;
   const AssetFiles files = FilesOf(assetMap.root(), root);
-  const std::filesystem::path cplPath = FindComposition(files);
+  const std::filesystem::path cplPath =
+      composition.empty() ? FindComposition(files) : std::filesystem::path(composition);
   if (cplPath.empty()) return Unreadable("the DCP's ASSETMAP names no composition playlist (CPL)");
   XmlDocument cpl;
   if (auto refusal = LoadXml(cplPath, bytes, cpl)) return refusal;

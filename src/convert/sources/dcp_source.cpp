@@ -34,9 +34,12 @@ ConversionResult ConvertDcpSubtitles(std::string_view xml, CharMode mode, Operat
 }
 
 ConversionResult ConvertDcpFolder(const std::string& folder, CharMode mode, OperatorPanel& panel,
-                                  const ConversionOptions& options) {
+                                  const ConversionOptions& options,
+                                  const std::string& composition) {
   TimedSource source;
-  if (auto refusal = ReadDcpFolder(folder, options.repair, source)) return Refused(*refusal);
+  if (auto refusal = ReadDcpFolder(folder, options.repair, source, composition)) {
+    return Refused(*refusal);
+  }
   return ConvertTimedSource(source, mode, panel, options);
 }
 

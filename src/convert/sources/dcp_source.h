@@ -13,9 +13,11 @@ namespace marvek {
 ConversionResult ConvertDcpSubtitles(std::string_view xml, CharMode mode, OperatorPanel& panel,
                                      const ConversionOptions& options);
 
-// Converts the subtitles of the DCP in `folder`, reel after reel. The CPL's edit rate is the
-// display's frame rate unless `options` give one.
+// Converts the subtitles of the DCP in `folder`, reel after reel: those of the CPL
+// `composition` when it is given. The CPL's edit rate is the display's frame rate unless
+// `options` give one.
 ConversionResult ConvertDcpFolder(const std::string& folder, CharMode mode, OperatorPanel& panel,
-                                  const ConversionOptions& options);
+                                  const ConversionOptions& options,
+                                  const std::string& composition = {});
 
 }  // namespace marvek

@@ -136,16 +136,23 @@ std::string ReadSmpteTiming(const pugi::xml_node& reel, DocumentTiming& timing,
 
 }  // namespace
 
-bool LooksLikeDcpSubtitles(std::string_view head) {
+DcpXmlKind DcpXmlKindOf(std::string_view head) {
   pugi::xml_document document;
   // The head is cut off anywhere; the elements read up to the cut stay in the tree. As a
   // fragment, text before the first element stays too, so that a title file quoting XML in its
   // text is not taken for XML.
   document.load_buffer(head.data(), head.size(), pugi::parse_minimal | pugi::parse_fragment);
   const pugi::xml_node first = document.first_child();
-  if (first.type() != pugi::node_element) return false;
+  if (first.type() != pugi::node_element) return DcpXmlKind::None;
   const std::string_view name = LocalName(first);
-  return name == "DCSubtitle" || name == "SubtitleReel";
+  if (name == "DCSubtitle" || name == "SubtitleReel") return DcpXmlKind::Subtitles;
+  if (name == "AssetMap") return DcpXmlKind::AssetMap;
+  if (name == "CompositionPlaylist") return DcpXmlKind::Composition;
+  return DcpXmlKind::None;
+}
+
+bool LooksLikeDcpSubtitles(std::string_view head) {
+  return DcpXmlKindOf(head) == DcpXmlKind::Subtitles;
 }
 
 std::optional<DcpRefusal> ReadDcpSubtitles(std::string_view xml, bool repair,

@@ -27,8 +27,16 @@ struct DcpRefusal {
   std::string reason;
 };
 
-// True when `head`, the start of a file, is the start of a DCP subtitle document: its first
-// element, before any text, is an Interop <DCSubtitle> or a SMPTE <SubtitleReel>.
+// What a file of a DCP is, told from `head`, its start: the first element, before any text.
+enum class DcpXmlKind {
+  None,
+  Subtitles,    // an Interop <DCSubtitle> or a SMPTE <SubtitleReel>
+  AssetMap,     // the DCP's ASSETMAP: the folder is meant
+  Composition,  // a composition playlist (CPL): the folder is meant, with this composition
+};
+DcpXmlKind DcpXmlKindOf(std::string_view head);
+
+// True when `head` is the start of a DCP subtitle document.
 bool LooksLikeDcpSubtitles(std::string_view head);
 
 // Reads the DCP subtitle document `xml` into `subtitles`. Each <Subtitle> is an event, its

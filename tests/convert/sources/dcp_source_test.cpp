@@ -276,6 +276,10 @@ TEST_F(DcpFolder, OffsetsEachReelByTheReelsBeforeIt) {
             (Strings{"Title file read as UTF-8.", "Titles read from 2 reels of the DCP.",
                      "Display's frame rate 24 taken from the DCP.",
                      "Times read at 24 frames a second."}));
+  // Its ASSETMAP or its CPL, chosen in a file dialog, stands for the folder.
+  for (const char* chosen : {"ASSETMAP.xml", "cpl.xml"}) {
+    EXPECT_EQ(Shown(ConvertFile((dir_.path() / chosen).string(), {})), Shown(c)) << chosen;
+  }
   // The operator's rate over the CPL's: the offset is 20 s whatever the display's rate.
   EXPECT_EQ(Shown(ConvertFile(folder(), AtRate("25"))).back(), "525-563 reel two");
 }
