@@ -86,7 +86,8 @@ struct ConversionOptions {
   bool collectProblems = false;
   // The display's frame rate: the one frame-rate setting for every timed file. It turns the
   // times of a SubRip or MPL2 file into frames, and brace files are retimed to it. Without it a
-  // SubRip or MPL2 file is refused, with a reason that says so.
+  // SubRip or MPL2 file is refused, with a reason that says so; so is a source timed in seconds
+  // that states no rate of its own (a DCP's EditRate stands in for it).
   std::optional<FrameRate> displayRate = {};
   // The file's encoding when it is known beforehand: its bytes are not looked at to guess it,
   // and a byte order mark of that encoding at the start is skipped.
