@@ -6,11 +6,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 
 #include "convert/encoding/encoding_detector.h"
 #include "convert/encoding/utf16_reader.h"
 #include "convert/layouts/line_reader.h"
 #include "convert/line_conversion.h"
+#include "convert/sources/dcp_source.h"
+#include "convert/sources/dcp_subtitle_reader.h"
+#include "convert/sources/whole_file.h"
 #include "convert/title_readers.h"
 #include "shared/system_reason.h"
 
@@ -167,10 +171,49 @@ ConversionResult ConvertFileIn(int fd, std::size_t length, TextEncoding encoding
   return result;
 }
 
+// A DCP subtitle document is XML and far smaller than this; a larger file is not read whole.
+constexpr std::size_t kLargestDcpDocument = 64 * 1024 * 1024;
+
+// A DCP, whose titles are read whole rather than line by line: the folder `path`, or the open
+// regular file `fd` (-1: none) when its content opens as DCP subtitle XML, or as the ASSETMAP or
+// a CPL of a DCP folder. nullopt for every other title file.
+std::optional<ConversionResult> ConvertDcp(const std::string& path, int fd, std::size_t length,
+                                           CharMode mode, OperatorPanel& panel,
+                                           const ConversionOptions& options) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    return ConvertDcpFolder(path, mode, panel, options);
+  }
+  if (fd < 0) return std::nullopt;
+  char head[kHeadLength];
+  ssize_t got;
+  do {
+    got = ::pread(fd, head, sizeof head, 0);
+  } while (got < 0 && errno == EINTR);
+  const DcpXmlKind kind = got <= 0
+                              ? DcpXmlKind::None
+                              : DcpXmlKindOf(std::string_view(head, static_cast<std::size_t>(got)));
+  if (kind == DcpXmlKind::None) return std::nullopt;
+  // The ASSETMAP or a CPL chosen in a file dialog stands for its folder.
+  const std::string folder = std::filesystem::path(path).parent_path().string();
+  if (kind == DcpXmlKind::AssetMap) return ConvertDcpFolder(folder, mode, panel, options);
+  if (kind == DcpXmlKind::Composition) return ConvertDcpFolder(folder, mode, panel, options, path);
+  std::string xml;
+  if (std::string why = ReadWholeDescriptor(fd, length, kLargestDcpDocument, xml); !why.empty()) {
+    ConversionResult result = Unreadable(0);
+    result.reason = why;
+    return result;
+  }
+  return ConvertDcpSubtitles(xml, mode, panel, options);
+}
+
 }  // namespace
 
 ConversionResult ConvertTitleBytes(std::string_view bytes, CharMode mode, OperatorPanel& panel,
                                    const ConversionOptions& options) {
+  if (LooksLikeDcpSubtitles(bytes.substr(0, kHeadLength))) {
+    return ConvertDcpSubtitles(bytes, mode, panel, options);
+  }
   if (options.encoding) {
     return ConvertBytesIn(bytes, *options.encoding, ByteOrderMarkLength(bytes, *options.encoding),
                           mode, options, panel);
@@ -187,6 +230,9 @@ ConversionResult ConvertTitleFile(const std::string& path, CharMode mode, Operat
   std::size_t length = 0;
   ConversionResult opened = OpenTitleFile(path, fd, length);
   const FileDescriptor file(fd);
+  // Only a regular file that opened is looked into.
+  const int readable = opened.outcome == ConversionOutcome::Unreadable ? -1 : file.get();
+  if (auto dcp = ConvertDcp(path, readable, length, mode, panel, options)) return std::move(*dcp);
   if (opened.outcome == ConversionOutcome::Unreadable) return opened;
   TextEncoding encoding = TextEncoding::Windows1250;
   std::size_t skipped = 0;

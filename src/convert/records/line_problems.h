@@ -22,7 +22,11 @@ enum class LineFault {
   SubRipLayout,       // a SubRip title without its number or its times
   Mpl2WithoutRate,    // an MPL2 file, whose times need a frame rate to become frames
   Mpl2Layout,         // an MPL2 line not in the [start][end]text layout
-  NoTitle,            // with repair: a file with lines, every one of them left out
+  TimesWithoutRate,   // a source timed in seconds (DCP, ASS, ...) with no frame rate to hand
+  // No title left: with repair, a file with lines, every one of them left out; a timed source
+  // with no title once its events are read.
+  NoTitle,
+  SourceLayout,  // a DCP title or an XML document that cannot be read
 };
 
 // What repair does with a line that the strict reading refuses or reads as it stands.
