@@ -150,7 +150,10 @@ const char* ReadAsStatus(TextEncoding encoding) {
 
 std::vector<std::string> RefusalLines(const ConversionResult& refused, const MendingHints& hints) {
   std::vector<std::string> lines;
-  std::string reason = "Line " + std::to_string(refused.lineNumber) + ": " + refused.reason;
+  // A refusal of a whole file (a film without text titles) names no line.
+  std::string reason = refused.lineNumber == 0
+                           ? refused.reason
+                           : "Line " + std::to_string(refused.lineNumber) + ": " + refused.reason;
   if (refused.fault == LineFault::SubRipWithoutRate ||
       refused.fault == LineFault::Mpl2WithoutRate) {
     reason = WithHint(reason, "; ", hints.needsFrameRate);

@@ -13,6 +13,7 @@
 #include "convert/layouts/mpl2_reader.h"
 #include "convert/layouts/subrip_reader.h"
 #include "convert/records/record_builder.h"
+#include "convert/sources/other_sources.h"
 #include "convert/timing/title_timing.h"
 #include "shared/system_reason.h"
 
@@ -282,6 +283,7 @@ void PadTitleImage(ByteString& image) {
 
 ConversionResult ConvertTitleBytes(std::string_view bytes, CharMode mode, OperatorPanel& panel,
                                    const ConversionOptions& options) {
+  if (auto other = ConvertOtherTitleBytes(bytes, mode, panel, options)) return std::move(*other);
   if (options.encoding) {
     return ConvertBytesIn(bytes, *options.encoding, ByteOrderMarkLength(bytes, *options.encoding),
                           mode, options, panel);
@@ -299,6 +301,9 @@ ConversionResult ConvertTitleFile(const std::string& path, CharMode mode, Operat
   ConversionResult opened = OpenTitleFile(path, fd, length);
   const FileDescriptor file(fd);
   if (opened.outcome == ConversionOutcome::Unreadable) return opened;
+  if (auto other = ConvertOtherTitleFile(path, file.get(), length, mode, panel, options)) {
+    return std::move(*other);
+  }
   TextEncoding encoding = TextEncoding::Windows1250;
   std::size_t skipped = 0;
   if (options.encoding) {

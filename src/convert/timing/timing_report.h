@@ -22,6 +22,9 @@ enum class FileRateSource {
 struct TimingReport {
   TitleLayout layout = TitleLayout::Braces;
   std::optional<FrameRate> displayRate = {};  // the display's frame rate, when given
+  // Where the display's frame rate came from when the operator gave none: "the film".
+  std::string displayRateFrom = {};
+  std::string sourceFormat = {};  // a timed source's format: "ASS", "WebVTT", "a film"
   std::optional<FrameRate> fileRate = {};     // a brace file's own frame rate, when known
   FileRateSource fileRateFrom = FileRateSource::None;
   bool retimed = false;         // frames turned from fileRate into frames of displayRate
