@@ -10,6 +10,7 @@
 #include "cli/commands.h"
 #include "cli/end_signals.h"
 #include "cli/exit_codes.h"
+#include "cli/film_commands.h"
 #include "cli/terminal_panel.h"
 #include "convert/timing/frame_rate.h"
 #include "convert/timing/title_shift.h"
@@ -21,9 +22,10 @@ using namespace marvek;
 using namespace marvek::cli;
 
 constexpr const char* kDescription =
-    "Converts a title file ({start}{end}text lines, or SubRip and MPL2 with --fps) into the title\n"
-    "display's image and uploads it over a serial line. Status lines go to standard error;\n"
-    "standard output carries only data (--show, --output -, --list-ports).";
+    "Converts a title file ({start}{end}text lines; SubRip, MPL2, ASS/SSA, WebVTT and the other\n"
+    "text formats FFmpeg reads, with --fps; or a film's title track) into the title display's\n"
+    "image and uploads it over a serial line. Status lines go to standard error; standard\n"
+    "output carries only data (--show, --output -, --list-ports, --list-tracks).";
 
 // Says what is wrong with the command line, the way the option parser does.
 int WrongUsage(const std::string& what) {
@@ -44,6 +46,8 @@ int main(int argc, char** argv) {
   bool checkOnly = false;
   bool showOnly = false;
   bool listOnly = false;
+  std::string fpsFrom;
+  std::string listTracks;
 
   app.add_option("-p,--port", request.command.port, "ComN or a device path, as in the window")
       ->capture_default_str();
@@ -63,6 +67,17 @@ int main(int argc, char** argv) {
                                      "move every title by whole frames (-48, +120) or seconds "
                                      "(-2.5s, +90s; needs --fps)")
                           ->type_name("OFFSET");
+  auto* fpsFromOption =
+      app.add_option("--fps-from", fpsFrom,
+                     "take the display's frame rate from the video of the film FILM")
+          ->type_name("FILM");
+  app.add_option("--track", request.command.conversion.track,
+                 "a film's title track to read: its number or its language (eng, ces); without "
+                 "it the film's default text track, else its first")
+      ->type_name("N|LANG");
+  auto* listTracksOption =
+      app.add_option("--list-tracks", listTracks, "list the title tracks of the film FILM")
+          ->type_name("FILM");
   app.add_flag("--repair", request.command.conversion.repair,
                "leave out or mend the lines a strict reading refuses (blank lines, lines that are "
                "no title, negative frames, braces in the text, the italic \"/\")");
@@ -91,8 +106,13 @@ int main(int argc, char** argv) {
   }
 
   // What to do instead of uploading: one thing at a time.
-  if (checkOnly + showOnly + (output->count() > 0) + listOnly > 1) {
-    return WrongUsage("--check, --show, --output and --list-ports go one at a time");
+  const bool listTracksOnly = listTracksOption->count() > 0;
+  if (checkOnly + showOnly + (output->count() > 0) + listOnly + listTracksOnly > 1) {
+    return WrongUsage("--check, --show, --output, --list-ports and --list-tracks go one at a time");
+  }
+  if (listTracksOnly) {
+    return request.command.titleFile.empty() ? ListTracks(listTracks)
+                                             : WrongUsage("--list-tracks takes no TITLE-FILE");
   }
   if (listOnly) {
     return request.command.titleFile.empty() ? ListPorts()
@@ -112,6 +132,11 @@ int main(int argc, char** argv) {
                         "\" is no frame rate; give frames a second above 0 and at most 1000, "
                         "such as 25 or 23.976");
     }
+  }
+  if (fpsFromOption->count() > 0) {
+    if (fpsOption->count() > 0) return WrongUsage("--fps and --fps-from go one at a time");
+    conversion.displayRate = FilmFrameRate(fpsFrom);
+    if (!conversion.displayRate) return exit_code::kTitleFileUnusable;
   }
   if (shiftOption->count() > 0) {
     std::string why;

@@ -25,21 +25,18 @@ std::string ShiftLine(const TimingReport& report) {
   return line + ".";
 }
 
-// A rate as the status list shows it: a film's 24000/1001 as "23.976", to three decimals at most
-// unless the rate was written with more.
+}  // namespace
+
 std::string ShownRate(const FrameRate& rate) {
   std::int64_t power = 1;
   while (power < rate.denominator) power *= 10;
   if (power == rate.denominator || rate.denominator <= 0) return FrameRateText(rate);
-  std::string text = FrameRateText({(rate.numerator * 2000 + rate.denominator) /
-                                        (2 * rate.denominator),
-                                    1000});
+  std::string text =
+      FrameRateText({(rate.numerator * 2000 + rate.denominator) / (2 * rate.denominator), 1000});
   while (text.ends_with('0')) text.pop_back();
   if (text.ends_with('.')) text.pop_back();
   return text;
 }
-
-}  // namespace
 
 std::vector<std::string> TimingStatusLines(const TimingReport& report) {
   std::vector<std::string> lines;
