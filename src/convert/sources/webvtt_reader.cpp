@@ -134,6 +134,7 @@ class WebVttCues {
     if (line.empty()) {
       EndCue();
       blockLines_ = 0;
+      skipBlock_ = false;
       return;
     }
     const bool arrow = line.find("-->") != std::string_view::npos;
