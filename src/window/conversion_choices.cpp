@@ -8,9 +8,20 @@ namespace marvek {
 namespace {
 
 // A rate text, or nullopt both for none chosen and for one that cannot be read.
+// A rate as typed ("23.976"), or as a film states it, exactly ("24000/1001").
 std::optional<FrameRate> RateOf(const std::string& text) {
   if (text.empty()) return std::nullopt;
-  return ParseFrameRate(text);
+  const std::size_t slash = text.find('/');
+  if (slash == std::string::npos) return ParseFrameRate(text);
+  const std::string numerator = text.substr(0, slash);
+  const std::string denominator = text.substr(slash + 1);
+  const auto digits = [](const std::string& s) {
+    return !s.empty() && s.size() <= 9 &&
+           s.find_first_not_of("0123456789") == std::string::npos;
+  };
+  if (!digits(numerator) || !digits(denominator)) return std::nullopt;
+  const FrameRate rate{std::stoll(numerator), std::stoll(denominator)};
+  return IsUsableFrameRate(rate) ? std::optional<FrameRate>(rate) : std::nullopt;
 }
 
 std::string Quoted(const std::string& text) {
@@ -67,6 +78,7 @@ std::string TimingProblem(const TimingChoices& timing) {
 ConversionOptions ConversionOptionsFrom(const ConversionChoices& choices) {
   ConversionOptions options;
   options.repair = choices.repair;
+  options.track = choices.filmTrack;
   // The display's frame rate turns the times of SubRip and MPL2 files into frames, and brace
   // files whose own rate is known are retimed to it.
   options.displayRate = DisplayRateOf(choices.timing);
