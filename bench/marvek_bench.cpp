@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/terminal_panel.h"
+#include "film_track_bench.h"
 #include "measurements.h"
 #include "report.h"
 #include "upload/block_upload.h"
@@ -137,6 +138,9 @@ int main(int argc, char** argv) {
 #else
   (void)million;
 #endif
+
+  Say(options, "Reading a film's title track (the film is made once and kept)...");
+  for (Row& row : FilmTrackRows(options.folder, options.runs)) rows.push_back(std::move(row));
 
   Say(options, "Uploading to the simulated display...");
   const UploadFigures upload = MeasureUpload(kFullUpload);

@@ -16,8 +16,7 @@ std::optional<FrameRate> RateOf(const std::string& text) {
   const std::string numerator = text.substr(0, slash);
   const std::string denominator = text.substr(slash + 1);
   const auto digits = [](const std::string& s) {
-    return !s.empty() && s.size() <= 9 &&
-           s.find_first_not_of("0123456789") == std::string::npos;
+    return !s.empty() && s.size() <= 9 && s.find_first_not_of("0123456789") == std::string::npos;
   };
   if (!digits(numerator) || !digits(denominator)) return std::nullopt;
   const FrameRate rate{std::stoll(numerator), std::stoll(denominator)};

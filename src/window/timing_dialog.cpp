@@ -1,8 +1,8 @@
 #include "window/timing_dialog.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -77,7 +77,7 @@ TimingDialog::TimingDialog(const TimingChoices& choices, QWidget* parent, TitleF
   shiftRow->addWidget(seconds_);
 
   auto* form = new QFormLayout;
-  auto* fromFilm = new QPushButton(QStringLiteral("From a fil&m..."), this);
+  auto* fromFilm = new QPushButton(QStringLiteral("From a fi&lm..."), this);
   fromFilm->setObjectName(QStringLiteral("RateFromFilm"));
   fromFilm->setToolTip(QStringLiteral("Takes the frame rate that a film's video states."));
   connect(fromFilm, &QPushButton::clicked, this, &TimingDialog::TakeFilmRate);
@@ -131,9 +131,8 @@ void TimingDialog::TakeFilmRate() {
   if (read && read->frameRate) {
     filmProblem_.clear();
     // As a fraction, so that 24000/1001 stays exact.
-    displayRate_->setEditText(QStringLiteral("%1/%2")
-                                  .arg(read->frameRate->numerator)
-                                  .arg(read->frameRate->denominator));
+    displayRate_->setEditText(
+        QStringLiteral("%1/%2").arg(read->frameRate->numerator).arg(read->frameRate->denominator));
   } else {
     filmProblem_ = "The film gives no frame rate: " +
                    (read ? std::string("it has no video stream with a frame rate") : why) + ".";

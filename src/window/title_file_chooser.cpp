@@ -21,16 +21,20 @@ QStringList TitleFileFilters() {
                          "*.xml *.mkv *.mp4 *.mov *.webm *.avi *.ts)")};
 }
 
-QString TitleFileChooser::ChooseFilmTrack(QWidget*, const std::vector<FilmTrack>&) { return {}; }
+QString TitleFileChooser::ChooseFilmTrack(QWidget*, const std::vector<FilmTrack>&) {
+  return {};
+}
 
-QString TitleFileChooser::ChooseFilm(QWidget*) { return {}; }
+QString TitleFileChooser::ChooseFilm(QWidget*) {
+  return {};
+}
 
 QString DialogTitleFileChooser::ChooseTitleFile(QWidget* parent) {
   const QStringList filters = TitleFileFilters();
   QString selectedFilter = filters.front();
-  const QString chosen = QFileDialog::getOpenFileName(
-      parent, QStringLiteral("Import Tittle File"), lastChosen_, filters.join(QStringLiteral(";;")),
-      &selectedFilter);
+  const QString chosen =
+      QFileDialog::getOpenFileName(parent, QStringLiteral("Import Tittle File"), lastChosen_,
+                                   filters.join(QStringLiteral(";;")), &selectedFilter);
   if (!chosen.isEmpty()) lastChosen_ = chosen;
   return chosen;
 }
@@ -42,14 +46,14 @@ QString DialogTitleFileChooser::ChooseFilmTrack(QWidget* parent,
   for (const FilmTrack& track : tracks) {
     if (!track.isText) continue;
     if (track.isDefault) preselected = static_cast<int>(items.size());
-    items.append(QString::fromStdString(FilmTrackLine(track)).replace(QLatin1Char('\t'),
-                                                                       QStringLiteral("  ")));
+    items.append(QString::fromStdString(FilmTrackLine(track))
+                     .replace(QLatin1Char('\t'), QStringLiteral("  ")));
   }
   bool ok = false;
   const QString item =
       QInputDialog::getItem(parent, QStringLiteral("Film's titles"),
-                            QStringLiteral("The film has several title tracks. Read which?"),
-                            items, preselected, false, &ok);
+                            QStringLiteral("The film has several title tracks. Read which?"), items,
+                            preselected, false, &ok);
   if (!ok) return {};
   return item.section(QLatin1Char(' '), 0, 0);
 }
