@@ -296,6 +296,11 @@ FfmpegReading ReadFilmTitles(const std::string& path, const std::string& track,
                              OperatorPanel& panel) {
   Container container;
   if (const int error = container.OpenPath(path); error < 0) return CannotOpen(error);
+  if (OurFormat(container.get()->iformat)) {
+    FfmpegReading reading;
+    reading.claimed = false;
+    return reading;
+  }
   FfmpegReading reading = ReadChosen(container, track, panel);
   if (reading.source) reading.source->formatName = "a film";
   return reading;

@@ -167,11 +167,10 @@ std::optional<ConversionResult> ConvertOtherTitleFile(const std::string& path, i
                                                       const ConversionOptions& options) {
   std::string head(std::min(length, kHeadLength), '\0');
   if (!ReadWhole(fd, head.size(), head)) return std::nullopt;
+  // Our line readers first: a brace file with a stray byte of zero stays theirs.
+  if (OursByHead(TextAsUtf8(head, EncodingOf(head, options)))) return std::nullopt;
   if (LooksLikeFilm(head)) return ConvertFilm(path, mode, panel, options);
-  const TextEncoding headEncoding = EncodingOf(head, options);
-  if (OursByHead(TextAsUtf8(head, headEncoding)) || length > kLargestTextSource) {
-    return std::nullopt;
-  }
+  if (length > kLargestTextSource) return std::nullopt;
   std::string bytes;
   if (!ReadWhole(fd, length, bytes)) return std::nullopt;  // the line readers say why
   const std::size_t slash = path.find_last_of('/');
@@ -184,12 +183,12 @@ std::optional<ConversionResult> ConvertOtherTitleBytes(std::string_view bytes, C
                                                        OperatorPanel& panel,
                                                        const ConversionOptions& options) {
   const std::string_view head = bytes.substr(0, kHeadLength);
+  const TextEncoding encoding = EncodingOf(bytes, options);
+  if (OursByHead(TextAsUtf8(head, encoding))) return std::nullopt;
   if (LooksLikeFilm(head)) {
     return FromReading(ReadFfmpegBytes(bytes, "", options.track, panel), TextEncoding::Windows1250,
                        mode, panel, options);
   }
-  const TextEncoding encoding = EncodingOf(bytes, options);
-  if (OursByHead(TextAsUtf8(head, encoding))) return std::nullopt;
   return ConvertText(bytes, encoding, "", mode, panel, options);
 }
 
