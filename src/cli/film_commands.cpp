@@ -4,7 +4,6 @@
 
 #include "cli/exit_codes.h"
 #include "convert/sources/ffmpeg_source.h"
-#include "convert/timing/timing_report.h"
 
 namespace marvek::cli {
 
@@ -29,7 +28,7 @@ std::optional<FrameRate> FilmFrameRate(const std::string& film) {
     return std::nullopt;
   }
   std::fprintf(stderr, "Display's frame rate %s taken from %s.\n",
-               ShownRate(*read->frameRate).c_str(), film.c_str());
+               FrameRateText(*read->frameRate).c_str(), film.c_str());
   return read->frameRate;
 }
 

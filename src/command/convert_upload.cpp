@@ -150,12 +150,12 @@ const char* ReadAsStatus(TextEncoding encoding) {
 
 std::vector<std::string> RefusalLines(const ConversionResult& refused, const MendingHints& hints) {
   std::vector<std::string> lines;
-  // A refusal of a whole file (a film without text titles) names no line.
+  // A refusal of the whole source (no title in it, no frame rate for it) names no line.
   std::string reason = refused.lineNumber == 0
                            ? refused.reason
                            : "Line " + std::to_string(refused.lineNumber) + ": " + refused.reason;
   if (refused.fault == LineFault::SubRipWithoutRate ||
-      refused.fault == LineFault::Mpl2WithoutRate) {
+      refused.fault == LineFault::Mpl2WithoutRate || refused.fault == LineFault::TimesWithoutRate) {
     reason = WithHint(reason, "; ", hints.needsFrameRate);
   }
   lines.push_back(std::move(reason));
@@ -176,6 +176,14 @@ std::vector<std::string> ConvertedLines(const ConversionResult& converted,
                       status::kFramesASecond);
     }
     lines.push_back(RepairStatusLine(converted.repairs));
+  }
+  if (converted.reels > 0) {
+    lines.push_back(status::kReelsRead + std::to_string(converted.reels) +
+                    (converted.reels == 1 ? status::kReelOfTheDcp : status::kReelsOfTheDcp));
+  }
+  if (!converted.rateFrom.empty() && converted.timing.displayRate) {
+    lines.push_back(status::kDisplayRate + FrameRateText(*converted.timing.displayRate) +
+                    status::kTakenFrom + converted.rateFrom + ".");
   }
   for (std::string& line : TimingStatusLines(converted.timing)) lines.push_back(std::move(line));
   return lines;

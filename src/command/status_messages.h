@@ -24,6 +24,13 @@ inline constexpr const char* kLettersSimplified =
 // a second."
 inline constexpr const char* kFrameRateLine = "Frame-rate line: ";
 inline constexpr const char* kFramesASecond = " frames a second.";
+// A DCP folder: "Titles read from 2 reels of the DCP."
+inline constexpr const char* kReelsRead = "Titles read from ";
+inline constexpr const char* kReelOfTheDcp = " reel of the DCP.";
+inline constexpr const char* kReelsOfTheDcp = " reels of the DCP.";
+// A rate the source gave: "Display's frame rate 24 taken from the DCP."
+inline constexpr const char* kDisplayRate = "Display's frame rate ";
+inline constexpr const char* kTakenFrom = " taken from ";
 inline constexpr const char* kUploading = "Uploading...";
 inline constexpr const char* kNoReply = "MCU not conected or serial frame wrong ! ";
 inline constexpr const char* kSerialPortError = "Serial port error: ";  // followed by the reason

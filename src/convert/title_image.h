@@ -64,6 +64,14 @@ struct ConversionResult {
   // For each record of the image, in order, its line in the file and what the display's clock
   // did to it; filled only when ConversionOptions::keepRecordSources asks.
   std::vector<RecordSource> recordSources = {};
+  // A source read whole into timed events: its format ("DCP subtitle", "ASS"); empty for the
+  // brace layout, SubRip and MPL2.
+  std::string sourceFormat = {};
+  // A DCP folder: how many reels were read.
+  std::size_t reels = 0;
+  // Where the display's frame rate came from when the source gave it ("the DCP"); empty when the
+  // operator gave it or the layout needs none.
+  std::string rateFrom = {};
 };
 
 // How to read a title file beyond its character mode.

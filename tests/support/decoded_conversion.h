@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "convert/title_image.h"
@@ -17,10 +19,9 @@ struct DecodedConversion {
   std::vector<DecodedTitle> titles;  // empty unless converted
 };
 
-inline DecodedConversion ConvertAndDecode(std::string_view bytes, CharMode mode,
-                                          const ConversionOptions& options) {
-  RecordingPanel panel;
-  DecodedConversion c{ConvertTitleBytes(bytes, mode, panel, options), {}};
+// The titles the display reads back from a conversion's image.
+inline DecodedConversion Decoded(ConversionResult result) {
+  DecodedConversion c{std::move(result), {}};
   if (c.result.outcome == ConversionOutcome::Converted) {
     ByteString image = c.result.image;
     PadTitleImage(image);
@@ -29,6 +30,19 @@ inline DecodedConversion ConvertAndDecode(std::string_view bytes, CharMode mode,
     c.titles = decoded.titles;
   }
   return c;
+}
+
+inline DecodedConversion ConvertAndDecode(std::string_view bytes, CharMode mode,
+                                          const ConversionOptions& options) {
+  RecordingPanel panel;
+  return Decoded(ConvertTitleBytes(bytes, mode, panel, options));
+}
+
+// The same for a title file, or a folder, at `path`.
+inline DecodedConversion ConvertFileAndDecode(const std::string& path, CharMode mode,
+                                              const ConversionOptions& options) {
+  RecordingPanel panel;
+  return Decoded(ConvertTitleFile(path, mode, panel, options));
 }
 
 }  // namespace marvek::testing

@@ -22,7 +22,9 @@ enum class LineFault {
   SubRipLayout,       // a SubRip title without its number or its times
   Mpl2WithoutRate,    // an MPL2 file, whose times need a frame rate to become frames
   Mpl2Layout,         // an MPL2 line not in the [start][end]text layout
-  NoTitle,            // a timed source with no title left, or a film whose titles are no text
+  TimesWithoutRate,   // a source timed in seconds (DCP, ASS, ...) with no frame rate to hand
+  NoTitle,            // a source with no title left once its events are read
+  SourceLayout,       // a DCP title or an XML document that cannot be read
 };
 
 // What repair does with a line that the strict reading refuses or reads as it stands.

@@ -66,11 +66,13 @@ std::vector<std::string_view> Fields(std::string_view line, std::size_t count) {
 
 class AssEvents {
  public:
-  AssEvents() { source_.formatName = "an ASS file"; }
+  AssEvents() { source_.formatName = "ASS"; }
   void Line(std::string_view line) {
     ++number_;
     line = Trimmed(line);
-    if (line.starts_with('[')) {
+    if (StartsWithNoCase(line, "scripttype:") && line.find('+') == std::string_view::npos) {
+      source_.formatName = "SSA";  // v4.00, where ASS is v4.00+
+    } else if (line.starts_with('[')) {
       inEvents_ = StartsWithNoCase(line, "[events]");
     } else if (inEvents_ && StartsWithNoCase(line, "format:")) {
       format_ = ReadFormat(line.substr(7));

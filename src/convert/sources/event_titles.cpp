@@ -2,146 +2,88 @@
 
 #include <algorithm>
 
+#include "convert/records/line_problems.h"
 #include "convert/records/record_builder.h"
 #include "convert/timing/title_timing.h"
+#include "shared/block_size.h"
 
 namespace marvek {
 namespace {
 
 __extension__ typedef __int128 Wide;
 
-// `a` before `b`: compared exactly, whatever units each counts in.
-bool Earlier(const SourceTime& a, const SourceTime& b) {
-  return static_cast<Wide>(a.count) * b.perSecond < static_cast<Wide>(b.count) * a.perSecond;
+// Frames stay well inside 64 bits, so that the shift and the display's clock never wrap; a
+// title this far out is refused as too long to repeat long before.
+constexpr Wide kFarthestFrame = static_cast<Wide>(1) << 53;
+
+// a ÷ b rounded down, also for a negative a.
+Wide FloorDivide(Wide a, Wide b) {
+  Wide quotient = a / b;
+  if (a % b != 0 && (a < 0) != (b < 0)) --quotient;
+  return quotient;
 }
 
-bool SameTime(const SourceTime& a, const SourceTime& b) {
-  return static_cast<Wide>(a.count) * b.perSecond == static_cast<Wide>(b.count) * a.perSecond;
+// -1, 0 or 1 as `a` is before, at or after `b`, compared exactly.
+int Compare(const SourceTime& a, const SourceTime& b) {
+  const Wide left = static_cast<Wide>(a.count) * b.perSecond;
+  const Wide right = static_cast<Wide>(b.count) * a.perSecond;
+  return left < right ? -1 : left > right ? 1 : 0;
 }
 
-// The text with every line trimmed of spaces and tabs at its ends and empty lines dropped.
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+// `text` with each line trimmed of spaces and tabs at its ends and the lines left empty dropped.
 std::string CleanText(std::string_view text) {
   std::string clean;
   for (std::size_t from = 0; from <= text.size();) {
-    std::size_t to = text.find('|', from);
-    if (to == std::string_view::npos) to = text.size();
-    std::string_view line = text.substr(from, to - from);
-    const std::size_t first = line.find_first_not_of(" \t");
-    if (first != std::string_view::npos) {
-      line = line.substr(first, line.find_last_not_of(" \t") - first + 1);
-      if (!clean.empty()) clean += '|';
-      clean += line;
+    const std::size_t bar = std::min(text.find('|', from), text.size());
+    std::string_view line = text.substr(from, bar - from);
+    while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
+    while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
+    if (!line.empty()) {
+      if (!clean.empty()) clean.push_back('|');
+      clean.append(line);
     }
-    from = to + 1;
+    from = bar + 1;
   }
   return clean;
 }
 
-// "2 drawings" or "1 drawing"; empty for none.
-void AddCount(std::string& list, std::size_t n, const char* one, const char* many) {
-  if (n == 0) return;
-  if (!list.empty()) list += ", ";
-  list += std::to_string(n) + " " + (n == 1 ? one : many);
+// "3 drawings", "1 comment".
+std::string Counted(std::size_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-// The display's frame rate for the source's times: the operator's, else the source's own.
-std::optional<FrameRate> DisplayRateFor(const TimedSource& source, const ConversionOptions& options,
-                                        ConversionResult& result) {
-  if (options.displayRate && IsUsableFrameRate(*options.displayRate)) return options.displayRate;
-  if (source.frameRate && IsUsableFrameRate(*source.frameRate)) {
-    result.timing.displayRateFrom = source.rateOrigin;
-    return source.frameRate;
-  }
-  return std::nullopt;
-}
-
-void Refuse(ConversionResult& result, std::string reason, LineFault fault) {
+ConversionResult Refused(ConversionResult result, LineFault fault, std::string reason) {
   result.outcome = ConversionOutcome::Incorrect;
-  result.lineNumber = 0;  // the whole file, not one of its lines
   result.fault = fault;
   result.reason = std::move(reason);
+  return result;
 }
 
-}  // namespace
-
-std::int64_t FrameOf(const SourceTime& time, const FrameRate& rate) {
-  // floor((count × numerator ÷ (perSecond × denominator)) + ½), exactly.
-  const Wide scaled = static_cast<Wide>(time.count) * rate.numerator * 2 +
-                      static_cast<Wide>(time.perSecond) * rate.denominator;
-  const Wide divisor = static_cast<Wide>(time.perSecond) * rate.denominator * 2;
-  Wide frame = scaled / divisor;
-  if (scaled % divisor != 0 && scaled < 0) --frame;
-  const Wide limit = kLargestFrameNumber;
-  return static_cast<std::int64_t>(std::clamp(frame, -limit, limit));
-}
-
-std::vector<TimedEvent> TitleEvents(std::vector<TimedEvent> events) {
-  std::vector<TimedEvent> kept;
-  kept.reserve(events.size());
-  for (TimedEvent& event : events) {
-    event.text = CleanText(event.text);
-    if (!event.text.empty()) kept.push_back(std::move(event));
-  }
-  std::stable_sort(kept.begin(), kept.end(), [](const TimedEvent& a, const TimedEvent& b) {
-    return Earlier(a.start, b.start);
-  });
-  std::vector<TimedEvent> titles;
-  titles.reserve(kept.size());
-  for (TimedEvent& event : kept) {
-    // Another event of the same start and end may sit further on among equal starts.
-    auto same = std::find_if(titles.rbegin(), titles.rend(), [&](const TimedEvent& title) {
-      return !SameTime(title.start, event.start) || SameTime(title.end, event.end);
-    });
-    if (same != titles.rend() && SameTime(same->start, event.start)) {
-      same->text += '|' + event.text;
-    } else {
-      titles.push_back(std::move(event));
-    }
-  }
-  return titles;
-}
-
-std::string NoTitleReason(const LeftOutEvents& leftOut) {
-  std::string list;
-  AddCount(list, leftOut.drawings, "drawing", "drawings");
-  AddCount(list, leftOut.comments, "comment", "comments");
-  AddCount(list, leftOut.unreadableCues, "cue whose timing cannot be read",
-           "cues whose timing cannot be read");
-  AddCount(list, leftOut.pictures, "picture", "pictures");
-  return list.empty() ? "no title in the file" : "no title in the file (left out: " + list + ")";
-}
-
-void ConvertTimedSource(TimedSource source, CharMode mode, const ConversionOptions& options,
-                        OperatorPanel& panel, ConversionResult& result) {
-  result.timing.layout = TitleLayout::SubRip;
-  const std::optional<FrameRate> rate = DisplayRateFor(source, options, result);
-  if (!rate) {
-    return Refuse(result,
-                  "this is " + source.formatName + ", whose times need the display's frame rate",
-                  LineFault::SubRipWithoutRate);
-  }
-  const std::vector<TimedEvent> titles = TitleEvents(std::move(source.events));
-  if (titles.empty()) return Refuse(result, NoTitleReason(source.leftOut), LineFault::NoTitle);
+// Hands `titles` to the record builder at `rate` and completes `result` as ConvertLines does for
+// a SubRip file: the first refusal, what repair did, and progress after every title.
+void AddTitles(const std::vector<EventTitle>& titles, const FrameRate& rate, CharMode mode,
+               const ConversionOptions& options, OperatorPanel& panel, ConversionResult& result) {
   ProblemLog log(options.collectProblems);
-  RecordBuilder builder(mode, TextEncoding::Utf8, result.image, titles.size() * 64 + kBlockSize,
+  std::size_t expected = kBlockSize;
+  for (const EventTitle& title : titles) expected += title.text.size() + 5;
+  RecordBuilder builder(mode, TextEncoding::Utf8, result.image, expected,
                         {.repair = options.repair, .collect = options.collectProblems}, log);
-  const std::string rateFrom = std::move(result.timing.displayRateFrom);
   TitleTiming timing =
-      StartTiming(TitleLayout::SubRip, rate, std::nullopt, options.shift, result.timing);
-  result.timing.displayRateFrom = rateFrom;
-  result.timing.sourceFormat = source.formatName;
+      StartTiming(TitleLayout::Timed, rate, std::nullopt, options.shift, result.timing);
   if (timing.active()) builder.SetTiming(&timing);
   if (options.keepRecordSources) builder.KeepSources(&result.recordSources);
   std::string why;
   for (std::size_t i = 0; i < titles.size(); ++i) {
-    const TimedEvent& title = titles[i];
-    const LineFault fault = builder.AddTitle(FrameOf(title.start, *rate), FrameOf(title.end, *rate),
+    const EventTitle& title = titles[i];
+    const LineFault fault = builder.AddTitle(FrameOf(title.start, rate), FrameOf(title.end, rate),
                                              title.text, title.line, why);
     if (fault != LineFault::None && result.outcome != ConversionOutcome::Incorrect) {
-      result.outcome = ConversionOutcome::Incorrect;
+      result = Refused(std::move(result), fault, why);
       result.lineNumber = title.line;
-      result.fault = fault;
-      result.reason = why;
       result.repairable = true;
       if (!options.collectProblems) break;
     }
@@ -163,6 +105,107 @@ void ConvertTimedSource(TimedSource source, CharMode mode, const ConversionOptio
     ByteString().swap(result.image);
     std::vector<RecordSource>().swap(result.recordSources);
   }
+}
+
+}  // namespace
+
+std::int64_t FrameOf(const SourceTime& time, const FrameRate& rate) {
+  // floor(count ÷ perSecond × rate + 1/2), in whole numbers: halves round up, exactly.
+  const Wide per = static_cast<Wide>(2) * time.perSecond * rate.denominator;
+  if (per <= 0) return 0;
+  const Wide twice = static_cast<Wide>(2) * time.count * rate.numerator +
+                     static_cast<Wide>(time.perSecond) * rate.denominator;
+  Wide frame = std::clamp(FloorDivide(twice, per), -kFarthestFrame, kFarthestFrame);
+  if (time.count < 0) frame = std::min<Wide>(frame, -1);
+  return static_cast<std::int64_t>(frame);
+}
+
+std::vector<EventTitle> TitlesOfEvents(const std::vector<TimedEvent>& events) {
+  std::vector<EventTitle> kept;
+  kept.reserve(events.size());
+  for (const TimedEvent& event : events) {
+    std::string text = CleanText(event.text);
+    if (!text.empty()) kept.push_back({event.start, event.end, std::move(text), event.line});
+  }
+  std::stable_sort(kept.begin(), kept.end(), [](const EventTitle& a, const EventTitle& b) {
+    return Compare(a.start, b.start) < 0;
+  });
+  std::vector<EventTitle> titles;
+  titles.reserve(kept.size());
+  // Among the events of one start, each joins the first before it with the same end.
+  std::size_t groupStart = 0;
+  for (EventTitle& event : kept) {
+    if (titles.empty() || Compare(titles.back().start, event.start) != 0)
+      groupStart = titles.size();
+    const auto same =
+        std::find_if(titles.begin() + static_cast<std::ptrdiff_t>(groupStart), titles.end(),
+                     [&](const EventTitle& title) { return Compare(title.end, event.end) == 0; });
+    if (same == titles.end()) {
+      titles.push_back(std::move(event));
+    } else {
+      same->text += '|' + event.text;
+    }
+  }
+  return titles;
+}
+
+std::string NeedsRateReason(std::string_view formatName) {
+  // "an ASS file", "a DCP subtitle file": a name read letter by letter (two capital consonants
+  // at its start, as SSA or MPsub) takes "an" before F, H, L, M, N, R, S and X; "a SAMI file" is
+  // read as a word.
+  const auto among = [&](std::size_t at, std::string_view letters) {
+    return formatName.size() > at && letters.find(formatName[at]) != std::string_view::npos;
+  };
+  const bool vowel = among(0, "AEIOUaeiou");
+  const bool spelledVowel = among(0, "FHLMNRSX") && among(1, "BCDFGHJKLMNPQRSTVWXZ");
+  return std::string("this is ") + (vowel || spelledVowel ? "an " : "a ") +
+         std::string(formatName) + " file, whose times need the display's frame rate";
+}
+
+std::string NoTitleReason(const LeftOutEvents& leftOut) {
+  std::vector<std::string> parts;
+  if (leftOut.drawings > 0) parts.push_back(Counted(leftOut.drawings, "drawing", "drawings"));
+  if (leftOut.comments > 0) parts.push_back(Counted(leftOut.comments, "comment", "comments"));
+  if (leftOut.unreadableCues > 0) {
+    parts.push_back(Counted(leftOut.unreadableCues, "cue whose timing cannot be read",
+                            "cues whose timing cannot be read"));
+  }
+  if (leftOut.pictures > 0) {
+    parts.push_back(
+        Counted(leftOut.pictures, "title that is a picture", "titles that are pictures"));
+  }
+  std::string reason = "no title in the file";
+  if (parts.size() == 1 && leftOut.pictures > 0)
+    return reason + ": its titles are pictures, not text";
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    reason += (i == 0 ? "; left out: " : ", ") + parts[i];
+  }
+  return reason;
+}
+
+ConversionResult ConvertTimedSource(const TimedSource& source, CharMode mode, OperatorPanel& panel,
+                                    const ConversionOptions& options) {
+  ConversionResult result;
+  result.encoding = TextEncoding::Utf8;
+  result.sourceFormat = source.formatName;
+  result.reels = source.reels;
+  result.timing.layout = TitleLayout::Timed;
+  std::optional<FrameRate> rate;
+  if (options.displayRate && IsUsableFrameRate(*options.displayRate)) {
+    rate = options.displayRate;
+  } else if (source.frameRate && IsUsableFrameRate(*source.frameRate)) {
+    rate = source.frameRate;
+    result.rateFrom = source.rateOrigin;
+  } else {
+    return Refused(std::move(result), LineFault::TimesWithoutRate,
+                   NeedsRateReason(source.formatName));
+  }
+  const std::vector<EventTitle> titles = TitlesOfEvents(source.events);
+  if (titles.empty()) {
+    return Refused(std::move(result), LineFault::NoTitle, NoTitleReason(source.leftOut));
+  }
+  AddTitles(titles, *rate, mode, options, panel, result);
+  return result;
 }
 
 }  // namespace marvek

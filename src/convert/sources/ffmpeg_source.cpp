@@ -275,6 +275,14 @@ const AVInputFormat* ProbeFormat(std::string_view bytes, const std::string& file
   return format != nullptr && score > 0 && !OurFormat(format) ? format : nullptr;
 }
 
+// What the status list calls a format: "SAMI", "SubViewer", "JACOsub" from FFmpeg's long names
+// ("SAMI subtitle format", "PJS (Phoenix Japanimation Society) subtitles").
+std::string FormatName(const AVInputFormat& format) {
+  std::string_view name = format.long_name != nullptr ? format.long_name : format.name;
+  name = name.substr(0, std::min(name.find(" subtitle"), name.find(" (")));
+  return std::string(name.empty() ? format.name : name);
+}
+
 }  // namespace
 
 bool FfmpegReadersBuiltIn() {
@@ -302,7 +310,7 @@ FfmpegReading ReadFilmTitles(const std::string& path, const std::string& track,
     return reading;
   }
   FfmpegReading reading = ReadChosen(container, track, panel);
-  if (reading.source) reading.source->formatName = "a film";
+  if (reading.source) reading.source->formatName = "film";
   return reading;
 }
 
@@ -319,8 +327,7 @@ FfmpegReading ReadFfmpegBytes(std::string_view bytes, const std::string& fileNam
   const bool film = VideoRate(container.get()).has_value();
   reading = ReadChosen(container, track, panel);
   if (reading.source) {
-    reading.source->formatName =
-        film ? "a film" : std::string("a title file in FFmpeg's \"") + format->name + "\" format";
+    reading.source->formatName = film ? "film" : FormatName(*format);
   }
   return reading;
 }

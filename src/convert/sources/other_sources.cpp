@@ -70,7 +70,8 @@ std::optional<ConversionResult> FromReading(FfmpegReading reading, TextEncoding 
   } else if (!reading.source) {
     result = Refused(reading.refusal, encoding);
   } else {
-    ConvertTimedSource(std::move(*reading.source), mode, options, panel, result);
+    result = ConvertTimedSource(*reading.source, mode, panel, options);
+    result.encoding = encoding;
   }
   return result;
 }
@@ -85,9 +86,8 @@ std::optional<ConversionResult> ConvertText(std::string_view text, TextEncoding 
   if (LooksLikeAss(utf8)) source = ReadAss(utf8);
   if (LooksLikeWebVtt(utf8)) source = ReadWebVtt(utf8);
   if (source) {
-    ConversionResult result;
+    ConversionResult result = ConvertTimedSource(*source, mode, panel, options);
     result.encoding = encoding;
-    ConvertTimedSource(std::move(*source), mode, options, panel, result);
     return result;
   }
   return FromReading(ReadFfmpegBytes(utf8, name, options.track, panel), encoding, mode, panel,

@@ -127,7 +127,7 @@ bool AppendReference(std::string_view text, std::size_t& at, std::string& out) {
 
 class WebVttCues {
  public:
-  WebVttCues() { source_.formatName = "a WebVTT file"; }
+  WebVttCues() { source_.formatName = "WebVTT"; }
   // Takes the file's lines after its header line.
   void Line(std::string_view line) {
     ++number_;

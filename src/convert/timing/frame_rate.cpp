@@ -55,9 +55,10 @@ std::string FrameRateText(const FrameRate& rate) {
   std::int64_t scaled = rate.numerator;
   bool trim = false;
   if (power != rate.denominator) {
-    // Another fraction (30000/1001): rounded to six decimals, trailing zeros dropped.
-    decimals = kLargestRateDecimals;
-    power = 1'000'000;
+    // Another fraction, a film's own (24000/1001): rounded to three decimals as films are spoken
+    // of (23.976, 29.97), trailing zeros dropped.
+    decimals = 3;
+    power = 1'000;
     scaled = static_cast<std::int64_t>(
         (static_cast<Wide>(rate.numerator) * 2 * power + rate.denominator) /
         (2 * static_cast<Wide>(rate.denominator)));

@@ -23,7 +23,7 @@ std::optional<FrameRate> ParseFrameRate(std::string_view text);
 bool IsUsableFrameRate(const FrameRate& rate);
 
 // The rate as it was written: "25", "23.976", "29.97" ("25.0" stays "25.0"). A rate that is not
-// a decimal fraction shows to six decimals at most.
+// a decimal fraction (a film's 24000/1001) shows to three decimals at most: "23.976".
 std::string FrameRateText(const FrameRate& rate);
 
 // The frame nearest to `milliseconds` (0 to 999 hours) at `rate`; a time half-way between two

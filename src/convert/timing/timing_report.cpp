@@ -27,25 +27,11 @@ std::string ShiftLine(const TimingReport& report) {
 
 }  // namespace
 
-std::string ShownRate(const FrameRate& rate) {
-  std::int64_t power = 1;
-  while (power < rate.denominator) power *= 10;
-  if (power == rate.denominator || rate.denominator <= 0) return FrameRateText(rate);
-  std::string text =
-      FrameRateText({(rate.numerator * 2000 + rate.denominator) / (2 * rate.denominator), 1000});
-  while (text.ends_with('0')) text.pop_back();
-  if (text.ends_with('.')) text.pop_back();
-  return text;
-}
-
 std::vector<std::string> TimingStatusLines(const TimingReport& report) {
   std::vector<std::string> lines;
   if (report.layout != TitleLayout::Braces) {
-    if (report.displayRate && !report.displayRateFrom.empty()) {
-      lines.push_back("Display's frame rate " + ShownRate(*report.displayRate) + " taken from " +
-                      report.displayRateFrom + ".");
-    } else if (report.displayRate) {
-      lines.push_back("Times read at " + ShownRate(*report.displayRate) + " frames a second.");
+    if (report.displayRate) {
+      lines.push_back("Times read at " + FrameRateText(*report.displayRate) + " frames a second.");
     }
   } else if (report.retimed) {
     lines.push_back("Frames retimed from " + FrameRateText(*report.fileRate) + " to " +

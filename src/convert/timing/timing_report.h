@@ -22,20 +22,13 @@ enum class FileRateSource {
 struct TimingReport {
   TitleLayout layout = TitleLayout::Braces;
   std::optional<FrameRate> displayRate = {};  // the display's frame rate, when given
-  // Where the display's frame rate came from when the operator gave none: "the film".
-  std::string displayRateFrom = {};
-  std::string sourceFormat = {};           // a timed source's format: "ASS", "WebVTT", "a film"
-  std::optional<FrameRate> fileRate = {};  // a brace file's own frame rate, when known
+  std::optional<FrameRate> fileRate = {};     // a brace file's own frame rate, when known
   FileRateSource fileRateFrom = FileRateSource::None;
   bool retimed = false;         // frames turned from fileRate into frames of displayRate
   std::int64_t shift = 0;       // frames added to every title, after retiming
   std::size_t leftOut = 0;      // titles that ended at or before frame 0 after the shift
   std::size_t startsMoved = 0;  // titles that started before frame 0 and start at 0 instead
 };
-
-// A rate as the status list shows it: a film's 24000/1001 as "23.976", to three decimals at most
-// unless the rate was written with more.
-std::string ShownRate(const FrameRate& rate);
 
 // The status lines that say what was done with the times, in order; none for a brace file read
 // as it stands without a shift. "Frames retimed from 23.976 to 25 frames a second.", "Times read

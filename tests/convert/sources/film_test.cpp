@@ -2,10 +2,12 @@
 // frame rate taken, picture titles refused. Skipped where the program or the readers are absent.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "command/convert_upload.h"
 #include "convert/sources/ffmpeg_source.h"
 #include "convert/title_image.h"
 #include "display/image_decoder.h"
@@ -104,14 +106,16 @@ TEST_F(Films, ConvertTheChosenTrackAtTheFilmsRate) {
     const ConversionResult result = Convert(c.film, c.track);
     ASSERT_EQ(result.outcome, ConversionOutcome::Converted) << c.film << c.track << result.reason;
     EXPECT_EQ(Shown(result), c.shown) << c.film << " track " << c.track;
-    EXPECT_EQ(TimingStatusLines(result.timing).front(), std::string("Display's frame rate ") +
-                                                            (c.film[0] == 'n' ? "23.976" : "25") +
-                                                            " taken from the film.");
+    const std::vector<std::string> lines = ConvertedLines(result, {});
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        std::string("Display's frame rate ") +
+                            (c.film[0] == 'n' ? "23.976" : "25") + " taken from the film."),
+              lines.end());
   }
   // The operator's rate wins over the film's.
   const ConversionResult at25 = Convert("ntsc.mkv", "", FrameRate{25, 1});
   EXPECT_EQ(Shown(at25), std::vector<std::string>{"{13}{38}Ahoj"});
-  EXPECT_EQ(TimingStatusLines(at25.timing).front(), "Times read at 25 frames a second.");
+  EXPECT_EQ(at25.rateFrom, "");
 }
 
 TEST_F(Films, RefuseTracksTheyCannotConvert) {

@@ -105,17 +105,17 @@ TEST(TimedSources, RefuseWhatTheyCannotConvertSayingWhy) {
       {"no rate",
        Ass("Dialogue: 0,0:00:01.00,0:00:02.00,D,,0,0,0,,x\n"),
        {},
-       LineFault::SubRipWithoutRate,
+       LineFault::TimesWithoutRate,
        "this is an ASS file, whose times need the display's frame rate"},
       {"only what is left out",
        Ass("Comment: 0,0:00:01.00,0:00:02.00,D,,0,0,0,,a\n"
            "Dialogue: 0,0:00:01.00,0:00:02.00,D,,0,0,0,,{\\p2}m 0 0\n"
            "Dialogue: 0,0:00:0x.00,0:00:02.00,D,,0,0,0,,b\n"),
        At25(), LineFault::NoTitle,
-       "no title in the file (left out: 1 drawing, 1 comment, 1 cue whose timing cannot be read)"},
+       "no title in the file; left out: 1 drawing, 1 comment, 1 cue whose timing cannot be read"},
       {"WebVTT of bad timings", "WEBVTT\n\n00:01 --> 00:02\nx\n\n00:01.000 --> 00:02.0000\nx\n",
        At25(), LineFault::NoTitle,
-       "no title in the file (left out: 2 cues whose timing cannot be read)"},
+       "no title in the file; left out: 2 cues whose timing cannot be read"},
       {"a time before 0", negative, At25(), LineFault::FrameBeforeZero,
        "the title starts before 00:00:00,000"},
   };
