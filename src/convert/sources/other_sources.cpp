@@ -29,14 +29,26 @@ bool LooksLikeFilm(std::string_view head) {
   return head.find('\0') != std::string_view::npos && !FindByteOrderMark(head);
 }
 
+template <std::size_t N>
+bool HasExtension(const std::string& path, const std::array<std::string_view, N>& extensions) {
+  std::string lower = path.substr(path.size() > 6 ? path.size() - 6 : 0);
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return std::any_of(extensions.begin(), extensions.end(),
+                     [&](std::string_view ext) { return lower.ends_with(ext); });
+}
+
 bool HasFilmExtension(const std::string& path) {
   static constexpr std::array<std::string_view, 6> kFilms{".mkv",  ".mp4", ".mov",
                                                           ".webm", ".avi", ".ts"};
-  std::string lower = path.substr(path.size() > 5 ? path.size() - 5 : 0);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return std::any_of(kFilms.begin(), kFilms.end(),
-                     [&](std::string_view ext) { return lower.ends_with(ext); });
+  return HasExtension(path, kFilms);
+}
+
+// The text formats that only FFmpeg reads, by the names their files usually have.
+bool HasFfmpegTextExtension(const std::string& path) {
+  static constexpr std::array<std::string_view, 9> kFormats{
+      ".smi", ".sami", ".jss", ".rt", ".pjs", ".vpl", ".aqt", ".mpsub", ".ttml"};
+  return HasExtension(path, kFormats);
 }
 
 // Whether our line readers take the file, told from its first bytes as UTF-8 or ASCII.
@@ -171,6 +183,9 @@ std::optional<ConversionResult> ConvertOtherTitleFile(const std::string& path, i
   if (OursByHead(TextAsUtf8(head, EncodingOf(head, options)))) return std::nullopt;
   if (LooksLikeFilm(head)) return ConvertFilm(path, mode, panel, options);
   if (length > kLargestTextSource) return std::nullopt;
+  if (!FfmpegReadersBuiltIn() && HasFfmpegTextExtension(path)) {
+    return Refused(kFfmpegLeftOut, EncodingOf(head, options));
+  }
   std::string bytes;
   if (!ReadWhole(fd, length, bytes)) return std::nullopt;  // the line readers say why
   const std::size_t slash = path.find_last_of('/');
