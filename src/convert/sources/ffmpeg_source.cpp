@@ -199,6 +199,13 @@ void AddEvents(const AVPacket& packet, const AVSubtitle& decoded, const AVStream
   }
 }
 
+FfmpegReading CannotOpen(int error) {
+  FfmpegReading reading;
+  reading.error = -1;
+  reading.refusal = FfmpegReason(error);
+  return reading;
+}
+
 // Reads every packet of `stream`, the container told to skip the packets of all others.
 FfmpegReading ReadTrack(Container& container, int stream, OperatorPanel& panel) {
   AVFormatContext* format = container.get();
@@ -216,7 +223,8 @@ FfmpegReading ReadTrack(Container& container, int stream, OperatorPanel& panel) 
   std::unique_ptr<AVPacket, void (*)(AVPacket*)> packet(av_packet_alloc(),
                                                         [](AVPacket* p) { av_packet_free(&p); });
   int got = 0;
-  for (int read; (read = av_read_frame(format, packet.get())) >= 0; av_packet_unref(packet.get())) {
+  int read = 0;
+  for (; (read = av_read_frame(format, packet.get())) >= 0; av_packet_unref(packet.get())) {
     if (packet->stream_index != stream) continue;
     AVSubtitle decoded{};
     if (avcodec_decode_subtitle2(decoder.context, &decoded, &got, packet.get()) >= 0 && got) {
@@ -229,6 +237,8 @@ FfmpegReading ReadTrack(Container& container, int stream, OperatorPanel& panel) 
       return reading;
     }
   }
+  // A film that breaks off gives no titles at all rather than the first part of them.
+  if (read != AVERROR_EOF) return CannotOpen(read);
   reading.source = std::move(source);
   return reading;
 }
@@ -244,13 +254,6 @@ FfmpegReading ReadChosen(Container& container, const std::string& choice, Operat
     reading.source->frameRate = VideoRate(container.get());
     reading.source->rateOrigin = "the film";
   }
-  return reading;
-}
-
-FfmpegReading CannotOpen(int error) {
-  FfmpegReading reading;
-  reading.error = -1;
-  reading.refusal = FfmpegReason(error);
   return reading;
 }
 
