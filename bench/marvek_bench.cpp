@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench_rows.h"
+#include "film_track_bench.h"
 #include "measurements.h"
 #include "network_measurements.h"
 #include "report.h"
@@ -66,6 +67,14 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "%s\n", maker.announce);
     }
     rows.push_back(maker.make(bench));
+  }
+  if (all) {
+    if (!bench.options().json) {
+      std::fprintf(stderr, "Reading a film's title track (the film is made once and kept)...\n");
+    }
+    for (Row& row : FilmTrackRows(bench.options().folder, bench.options().runs)) {
+      rows.push_back(std::move(row));
+    }
   }
   bool met = true;
   AddNetworkRows(TitleFileOfLines(bench.options().folder, kFilmTitles), rows, met);

@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "cli/end_signals.h"
 #include "cli/exit_codes.h"
+#include "cli/film_commands.h"
 #include "cli/standard_input.h"
 #include "cli/terminal_panel.h"
 #include "command/timing_texts.h"
@@ -20,9 +21,11 @@ using namespace marvek;
 using namespace marvek::cli;
 
 constexpr const char* kDescription =
-    "Converts a title file ({start}{end}text lines, or SubRip and MPL2 with --fps) into the title\n"
+    "Converts a title file ({start}{end}text lines; SubRip, MPL2, ASS/SSA, WebVTT and the other\n"
+    "text formats FFmpeg reads, with --fps; DCP subtitles; or a film's title track) into the "
+    "title\n"
     "display's image and uploads it over a serial line. Status lines go to standard error;\n"
-    "standard output carries only data (--show, --output -, --list-ports).";
+    "standard output carries only data (--show, --output -, --list-ports, --list-tracks).";
 
 // What the command line asked for, as the options left it.
 struct Arguments {
@@ -35,6 +38,8 @@ struct Arguments {
   bool showOnly = false;
   bool listOnly = false;
   CLI::Option* output = nullptr;
+  std::string fpsFrom;     // --fps-from FILM
+  std::string listTracks;  // --list-tracks FILM
 };
 
 // Says what is wrong with the command line, the way the option parser does.
@@ -62,6 +67,13 @@ void AddConversionOptions(CLI::App& app, Arguments& a) {
                  "move every title by whole frames (-48, +120) or seconds (-2.5s, +90s; needs "
                  "--fps)")
       ->type_name("OFFSET");
+  app.add_option("--fps-from", a.fpsFrom,
+                 "take the display's frame rate from the video of the film FILM")
+      ->type_name("FILM");
+  app.add_option("--track", a.request.command.conversion.track,
+                 "a film's title track to read: its number or its language (eng, ces); without "
+                 "it the film's default text track, else its first")
+      ->type_name("N|LANG");
   app.add_flag("--repair", a.request.command.conversion.repair,
                "leave out or mend the lines a strict reading refuses (blank lines, lines that are "
                "no title, negative frames, braces in the text, the italic \"/\")");
@@ -78,6 +90,8 @@ void AddActionOptions(CLI::App& app, Arguments& a) {
                             "uploading")
                  ->type_name("FILE");
   app.add_flag("--list-ports", a.listOnly, "list the serial ports found, with their descriptions");
+  app.add_option("--list-tracks", a.listTracks, "list the title tracks of the film FILM")
+      ->type_name("FILM");
   app.add_flag("-q,--quiet", a.quiet, "no progress bar");
   app.set_version_flag("--version", "marvek-upload " MARVEK_VERSION, "print the version");
   app.add_option("TITLE-FILE", a.request.command.titleFile,
@@ -105,14 +119,17 @@ const char* OptionOf(TimingText text) {
 // Why the options cannot go together or cannot be used; nullopt when they can.
 std::optional<std::string> UsageProblem(Arguments& a) {
   // What to do instead of uploading: one thing at a time.
-  if (a.checkOnly + a.showOnly + (a.output->count() > 0) + a.listOnly > 1) {
-    return "--check, --show, --output and --list-ports go one at a time";
+  const bool listTracks = !a.listTracks.empty();
+  if (a.checkOnly + a.showOnly + (a.output->count() > 0) + a.listOnly + listTracks > 1) {
+    return "--check, --show, --output, --list-ports and --list-tracks go one at a time";
   }
   const bool titleFile = !a.request.command.titleFile.empty();
-  if (a.listOnly)
-    return titleFile ? std::optional<std::string>("--list-ports takes no TITLE-FILE")
-                     : std::nullopt;
+  if (a.listOnly || listTracks) {
+    if (!titleFile) return std::nullopt;
+    return a.listOnly ? "--list-ports takes no TITLE-FILE" : "--list-tracks takes no TITLE-FILE";
+  }
   if (!titleFile) return "TITLE-FILE is required";
+
   CommandRequest& command = a.request.command;
   TimedOptions timed = WithTimingTexts(a.timing, command.conversion);
   if (const std::optional<TimingRefusal>& refused = timed.refusal) {
@@ -125,9 +142,21 @@ std::optional<std::string> UsageProblem(Arguments& a) {
   return std::nullopt;
 }
 
+// --fps-from: the film's frame rate, exact ("24000/1001"), stands for --fps. The exit code.
+int TakeFilmRate(Arguments& a) {
+  if (a.fpsFrom.empty()) return exit_code::kDone;
+  if (!a.timing.displayRate.empty()) return WrongUsage("--fps and --fps-from go one at a time");
+  const std::optional<FrameRate> rate = FilmFrameRate(a.fpsFrom);
+  if (!rate) return exit_code::kTitleFileUnusable;
+  a.timing.displayRate = std::to_string(rate->numerator) + "/" + std::to_string(rate->denominator);
+  return exit_code::kDone;
+}
+
 // Does what the arguments ask for; the exit code.
 int Run(Arguments& a) {
   if (a.listOnly) return ListPorts();
+  if (!a.listTracks.empty()) return ListTracks(a.listTracks);
+
   if (const int code = TakeTitleFromStandardInput(a.request); code != exit_code::kDone) return code;
   CatchEndSignals();
   const bool terminal = ::isatty(STDERR_FILENO) == 1;
@@ -151,6 +180,7 @@ int main(int argc, char** argv) {
     const int code = app.exit(e);  // prints the help, the version, or what is wrong
     return code == 0 ? exit_code::kDone : exit_code::kWrongUsage;
   }
+  if (const int code = TakeFilmRate(arguments); code != exit_code::kDone) return code;
   if (const std::optional<std::string> problem = UsageProblem(arguments)) {
     return WrongUsage(*problem);
   }

@@ -14,6 +14,7 @@
 #include "convert/line_conversion.h"
 #include "convert/sources/dcp_source.h"
 #include "convert/sources/dcp_subtitle_reader.h"
+#include "convert/sources/other_sources.h"
 #include "convert/sources/whole_file.h"
 #include "convert/title_readers.h"
 #include "shared/system_reason.h"
@@ -214,6 +215,7 @@ ConversionResult ConvertTitleBytes(std::string_view bytes, CharMode mode, Operat
   if (LooksLikeDcpSubtitles(bytes.substr(0, kHeadLength))) {
     return ConvertDcpSubtitles(bytes, mode, panel, options);
   }
+  if (auto other = ConvertOtherTitleBytes(bytes, mode, panel, options)) return std::move(*other);
   if (options.encoding) {
     return ConvertBytesIn(bytes, *options.encoding, ByteOrderMarkLength(bytes, *options.encoding),
                           mode, options, panel);
@@ -234,6 +236,9 @@ ConversionResult ConvertTitleFile(const std::string& path, CharMode mode, Operat
   const int readable = opened.outcome == ConversionOutcome::Unreadable ? -1 : file.get();
   if (auto dcp = ConvertDcp(path, readable, length, mode, panel, options)) return std::move(*dcp);
   if (opened.outcome == ConversionOutcome::Unreadable) return opened;
+  if (auto other = ConvertOtherTitleFile(path, file.get(), length, mode, panel, options)) {
+    return std::move(*other);
+  }
   TextEncoding encoding = TextEncoding::Windows1250;
   std::size_t skipped = 0;
   if (options.encoding) {

@@ -25,7 +25,9 @@ std::string TimingProblem(const TimingChoices& timing) {
 }
 
 ConversionOptions ConversionOptionsFrom(const ConversionChoices& choices) {
-  return WithTimingTexts(choices.timing, {.repair = choices.repair}).options;
+  ConversionOptions options = WithTimingTexts(choices.timing, {.repair = choices.repair}).options;
+  options.track = choices.filmTrack;
+  return options;
 }
 
 }  // namespace marvek

@@ -15,6 +15,9 @@ using TimingChoices = TimingTexts;
 struct ConversionChoices {
   bool repair = false;  // Options > Repair title files
   TimingChoices timing;
+  // The title track of the chosen film, as the operator picked it when the film was opened;
+  // empty for its default track. Kept for that file only, never among the settings.
+  std::string filmTrack;
 
   bool operator==(const ConversionChoices&) const = default;
 };

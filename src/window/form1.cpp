@@ -20,6 +20,7 @@
 
 #include "command/convert_upload.h"
 #include "command/status_messages.h"
+#include "convert/sources/ffmpeg_source.h"
 #include "shared/version.h"
 #include "window/about_box.h"
 #include "window/choice_settings.h"
@@ -217,7 +218,19 @@ void Form1::SelectTitleFile(const std::string& path) {
 
 void Form1::KeepChosenFile(const std::string& path) {
   fileName_ = path;
+  choices_.filmTrack = AskFilmTrack(path);
   AddStatus(status::kSelected + fileName_);
+}
+
+std::string Form1::AskFilmTrack(const std::string& path) {
+  // Asked once, when the film is chosen: Convert/Upload and Show titles then read that track.
+  std::string why;
+  const std::optional<FilmTracks> film = ReadFilmTracks(path, why);
+  if (!film || std::count_if(film->tracks.begin(), film->tracks.end(),
+                             [](const FilmTrack& t) { return t.isText; }) < 2) {
+    return {};
+  }
+  return chooser_->ChooseFilmTrack(this, film->tracks).toStdString();
 }
 
 void Form1::FajlIzlaz_Click() {
@@ -236,7 +249,7 @@ void Form1::RepairTitleFiles_Click(bool checked) {
 
 void Form1::Timing_Click() {
   // Opened without a loop of its own, so that a running upload keeps being served meanwhile.
-  auto* dialog = new TimingDialog(choices_.timing, this);
+  auto* dialog = new TimingDialog(choices_.timing, this, chooser_.get());
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   connect(dialog, &QDialog::accepted, this, [this, dialog] {
     ConversionChoices choices = choices_;

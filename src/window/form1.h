@@ -65,6 +65,8 @@ class Form1 : public QMainWindow, public OperatorPanel {
   void ResetStatusList();
   void AddMenus();
   void KeepChosenFile(const std::string& path);
+  // The track of a film with several text tracks that the operator picks; empty otherwise.
+  std::string AskFilmTrack(const std::string& path);
 
   void Command1_Click();
   void Otvori_Click();

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -9,6 +10,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include "convert/sources/ffmpeg_source.h"
 
 namespace marvek {
 namespace {
@@ -42,7 +45,8 @@ std::string RateText(const QComboBox* box) {
 const char* const TimingDialog::kFramesAsInFile = "Frames as in the file";
 const char* const TimingDialog::kFromFrameRateLine = "From its frame-rate line";
 
-TimingDialog::TimingDialog(const TimingChoices& choices, QWidget* parent) : QDialog(parent) {
+TimingDialog::TimingDialog(const TimingChoices& choices, QWidget* parent, TitleFileChooser* films)
+    : QDialog(parent), films_(films) {
   setObjectName(QStringLiteral("TimingDialog"));
   setWindowTitle(QStringLiteral("Timing"));
 
@@ -57,7 +61,17 @@ TimingDialog::TimingDialog(const TimingChoices& choices, QWidget* parent) : QDia
 
   QHBoxLayout* shiftRow = ShiftRow(choices);
   auto* form = new QFormLayout;
-  form->addRow(QStringLiteral("&Display's frame rate:"), displayRate_);
+  auto* fromFilm = new QPushButton(QStringLiteral("From a fi&lm..."), this);
+  fromFilm->setObjectName(QStringLiteral("RateFromFilm"));
+  fromFilm->setToolTip(QStringLiteral("Takes the frame rate that a film's video states."));
+  connect(fromFilm, &QPushButton::clicked, this, &TimingDialog::TakeFilmRate);
+  auto* displayRow = new QHBoxLayout;
+  displayRow->addWidget(displayRate_, 1);
+  displayRow->addWidget(fromFilm);
+  form->addRow(QStringLiteral("&Display's frame rate:"), displayRow);
+  if (auto* label = qobject_cast<QLabel*>(form->labelForField(displayRow))) {
+    label->setBuddy(displayRate_);
+  }
   form->addRow(QStringLiteral("&File's frame rate:"), fileRate_);
   form->addRow(QStringLiteral("&Shift:"), shiftRow);
   // A label made from a layout row names no field; the shift's names its text field.
@@ -112,12 +126,32 @@ TimingChoices TimingDialog::choices() const {
   return choices;
 }
 
+void TimingDialog::TakeFilmRate() {
+  DialogTitleFileChooser dialog;
+  const QString film = (films_ != nullptr ? films_ : &dialog)->ChooseFilm(this);
+  if (film.isEmpty()) return;
+  std::string why;
+  const std::optional<FilmTracks> read = ReadFilmTracks(QFile::encodeName(film).toStdString(), why);
+  if (read && read->frameRate) {
+    filmProblem_.clear();
+    // As a fraction, so that 24000/1001 stays exact.
+    displayRate_->setEditText(
+        QStringLiteral("%1/%2").arg(read->frameRate->numerator).arg(read->frameRate->denominator));
+  } else {
+    filmProblem_ = "The film gives no frame rate: " +
+                   (read ? std::string("it has no video stream with a frame rate") : why) + ".";
+  }
+  Check();
+}
+
 void TimingDialog::Check() {
   const std::string problem = TimingProblem(choices());
-  problem_->setText(QString::fromStdString(problem));
+  // A film that gave no rate is said, but keeps no choice from being made.
+  const std::string shown = problem.empty() ? filmProblem_ : problem;
+  problem_->setText(QString::fromStdString(shown));
   buttons_->button(QDialogButtonBox::Ok)->setEnabled(problem.empty());
-  if (problem_->isHidden() == problem.empty()) return;
-  problem_->setVisible(!problem.empty());
+  if (problem_->isHidden() == shown.empty()) return;
+  problem_->setVisible(!shown.empty());
   // The dialog grows to show the problem and gives the room back once it has gone. Before it
   // is first shown, showing fits it anyway.
   if (!isVisible()) return;

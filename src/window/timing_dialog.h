@@ -2,7 +2,10 @@
 
 #include <QDialog>
 
+#include <string>
+
 #include "window/conversion_choices.h"
+#include "window/title_file_chooser.h"
 
 class QComboBox;
 class QDialogButtonBox;
@@ -23,7 +26,9 @@ class TimingDialog : public QDialog {
   static const char* const kFramesAsInFile;
   static const char* const kFromFrameRateLine;
 
-  TimingDialog(const TimingChoices& choices, QWidget* parent = nullptr);
+  // `films` asks for the film whose frame rate "From a film..." takes; the file dialog if null.
+  TimingDialog(const TimingChoices& choices, QWidget* parent = nullptr,
+               TitleFileChooser* films = nullptr);
 
   // The choices as the fields now hold them.
   TimingChoices choices() const;
@@ -32,6 +37,8 @@ class TimingDialog : public QDialog {
   // The shift's field and its unit, made from `choices`.
   QHBoxLayout* ShiftRow(const TimingChoices& choices);
   void Check();
+  // "From a film...": the display's frame rate as the chosen film's video states it, exactly.
+  void TakeFilmRate();
 
   QComboBox* displayRate_ = nullptr;
   QComboBox* fileRate_ = nullptr;
@@ -40,6 +47,8 @@ class TimingDialog : public QDialog {
   QRadioButton* seconds_ = nullptr;
   QLabel* problem_ = nullptr;
   QDialogButtonBox* buttons_ = nullptr;
+  TitleFileChooser* films_ = nullptr;
+  std::string filmProblem_;  // why the last film chosen gave no rate
 };
 
 }  // namespace marvek

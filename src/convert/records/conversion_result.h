@@ -85,6 +85,9 @@ struct ConversionOptions {
   // Frames added to every title after retiming (ShiftInFrames turns "-2.5s" into frames). A
   // title that then ends at or before frame 0 is left out; one that starts before it starts at 0.
   std::int64_t shift = 0;
+  // Which title track of a film to read: a track's number, a language as the track is tagged
+  // ("eng"), or empty for the film's default text track, else its first.
+  std::string track = {};
   // Fill ConversionResult::recordSources. Off for a plain conversion: it costs 8 bytes a record.
   bool keepRecordSources = false;
 };

@@ -11,9 +11,31 @@ constexpr int kLargestRateDecimals = 6;
 // A rate's numerator times a million may pass 2^63.
 __extension__ typedef __int128 Wide;
 
+// "24000/1001": whole numbers of at most nine digits on either side of the stroke.
+std::optional<FrameRate> ParseFraction(std::string_view text, std::size_t slash) {
+  const auto whole = [](std::string_view digits, std::int64_t& value) {
+    if (digits.empty() || digits.size() > 9) return false;
+    value = 0;
+    for (const char c : digits) {
+      if (c < '0' || c > '9') return false;
+      value = value * 10 + (c - '0');
+    }
+    return true;
+  };
+  FrameRate rate;
+  if (!whole(text.substr(0, slash), rate.numerator) ||
+      !whole(text.substr(slash + 1), rate.denominator) || !IsUsableFrameRate(rate)) {
+    return std::nullopt;
+  }
+  return rate;
+}
+
 }  // namespace
 
 std::optional<FrameRate> ParseFrameRate(std::string_view text) {
+  if (const std::size_t slash = text.find('/'); slash != std::string_view::npos) {
+    return ParseFraction(text, slash);
+  }
   FrameRate rate;
   std::size_t i = 0;
   int decimals = 0;
@@ -55,9 +77,10 @@ std::string FrameRateText(const FrameRate& rate) {
   std::int64_t scaled = rate.numerator;
   bool trim = false;
   if (power != rate.denominator) {
-    // Another fraction (30000/1001): rounded to six decimals, trailing zeros dropped.
-    decimals = kLargestRateDecimals;
-    power = 1'000'000;
+    // Another fraction, a film's own (24000/1001): rounded to three decimals as films are spoken
+    // of (23.976, 29.97), trailing zeros dropped.
+    decimals = 3;
+    power = 1'000;
     scaled = static_cast<std::int64_t>(
         (static_cast<Wide>(rate.numerator) * 2 * power + rate.denominator) /
         (2 * static_cast<Wide>(rate.denominator)));

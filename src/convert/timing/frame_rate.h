@@ -15,7 +15,8 @@ struct FrameRate {
 };
 
 // Reads a rate such as "25", "23.976" or "29.97": above 0, at most 1000 frames a second, at
-// most six decimals. nullopt for anything else.
+// most six decimals; or a film's exact rate as a fraction, "24000/1001". nullopt for anything
+// else.
 std::optional<FrameRate> ParseFrameRate(std::string_view text);
 
 // Whether `rate` is one that ParseFrameRate could give: above 0, at most 1000, denominator 1 to
@@ -23,7 +24,7 @@ std::optional<FrameRate> ParseFrameRate(std::string_view text);
 bool IsUsableFrameRate(const FrameRate& rate);
 
 // The rate as it was written: "25", "23.976", "29.97" ("25.0" stays "25.0"). A rate that is not
-// a decimal fraction shows to six decimals at most.
+// a decimal fraction (a film's 24000/1001) shows to three decimals at most: "23.976".
 std::string FrameRateText(const FrameRate& rate);
 
 // The frame nearest to `milliseconds` (0 to 999 hours) at `rate`; a time half-way between two

@@ -201,7 +201,9 @@ TEST(FrameRate, PrintsBackAsWritten) {
   for (const char* text : {"23.976", "25", "29.97", "25.0", "0.000001", "1000", "999.999999"}) {
     EXPECT_EQ(FrameRateText(Rate(text)), text);
   }
-  EXPECT_EQ(FrameRateText(FrameRate{30000, 1001}), "29.97003");
+  // A film's own rate, no decimal fraction, as films are spoken of.
+  EXPECT_EQ(FrameRateText(FrameRate{30000, 1001}), "29.97");
+  EXPECT_EQ(FrameRateText(FrameRate{24000, 1001}), "23.976");
   EXPECT_EQ(FrameRateText(FrameRate{24, 1}), "24");
 }
 
