@@ -18,7 +18,7 @@ QStringList TitleFileFilters() {
           QStringLiteral("ASS/SSA (*.ass *.ssa)"),
           QStringLiteral("WebVTT (*.vtt)"),
           QStringLiteral("All title files (*.txt *.sub *.srt *.mpl *.ass *.ssa *.vtt *.smi *.sami "
-                         "*.xml *.mkv *.mp4 *.mov *.webm *.avi *.ts)")};
+                         "*.xml ASSETMAP *.mkv *.mp4 *.mov *.webm *.avi *.ts)")};
 }
 
 QString TitleFileChooser::ChooseFilmTrack(QWidget*, const std::vector<FilmTrack>&) {

@@ -26,7 +26,7 @@ TEST(OpenDialog, OffersEverySourceAfterItsFirstTwoFilters) {
                          "Films (*.mkv *.mp4 *.mov *.webm *.avi *.ts)", "DCP subtitles (*.xml)",
                          "ASS/SSA (*.ass *.ssa)", "WebVTT (*.vtt)",
                          "All title files (*.txt *.sub *.srt *.mpl *.ass *.ssa *.vtt *.smi *.sami "
-                         "*.xml *.mkv *.mp4 *.mov *.webm *.avi *.ts)"}));
+                         "*.xml ASSETMAP *.mkv *.mp4 *.mov *.webm *.avi *.ts)"}));
 }
 
 class FilmChoices : public ::testing::Test {
