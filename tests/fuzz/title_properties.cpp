@@ -921,6 +921,9 @@ void CheckWindows1252(std::string_view bytes, CharMode mode, Verdict& v) {
   const ConversionResult want =
       ConvertTitleBytes(utf8, mode, panel, {.encoding = TextEncoding::Utf8});
   const auto same = [&](const ConversionResult& got, const std::string& in) {
+    // FFmpeg's probe may take the text for one of its formats in one reading and not in the
+    // other (a byte order mark read as letters): the line readers' equivalence is what is checked.
+    if (!got.sourceFormat.empty() || !want.sourceFormat.empty()) return;
     v.Expect(got.outcome == want.outcome, "the outcome differs" + in);
     v.Expect(got.image == want.image, "the image differs" + in);
     v.Expect(got.lineNumber == want.lineNumber && got.fault == want.fault,
@@ -1114,6 +1117,9 @@ std::string CheckConversion(std::string_view bytes) {
       fromBytes.result = ConvertTitleBytes(bytes, mode, panel, {.encoding = decided});
       fromBytes.progress = std::move(panel.progress);
     }
+    // A file that a reader of whole documents took (ASS, WebVTT, a format FFmpeg's probe knows)
+    // is outside the reference of lines; the rules of timed sources are tested on their own.
+    if (!fromBytes.result.sourceFormat.empty()) return v.Take(name);
     const TextEncoding chosen = fromBytes.result.encoding;
     decided = chosen;
     if (!FindByteOrderMark(bytes) && !IsUtf8Text(bytes)) CheckSingleByteChoice(bytes, chosen, v);
@@ -1180,6 +1186,9 @@ std::string CheckEncodingsKeepImage(std::string_view original) {
       ConvertTitleBytes(original, mode, panel, {.encoding = TextEncoding::Windows1250});
   const auto same = [&](const ConversionResult& got, const char* what) {
     const std::string in = std::string(" read from ") + what;
+    // FFmpeg's probe may take the text for one of its formats in one encoding and not in another
+    // (a byte order mark read as letters): the line readers' equivalence is what is checked.
+    if (!got.sourceFormat.empty() || !want.sourceFormat.empty()) return;
     v.Expect(got.outcome == want.outcome, "the outcome differs" + in);
     v.Expect(got.image == want.image, "the image differs" + in);
     v.Expect(got.lineNumber == want.lineNumber && got.fault == want.fault,

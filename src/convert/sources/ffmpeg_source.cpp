@@ -275,7 +275,11 @@ const AVInputFormat* ProbeFormat(std::string_view bytes, const std::string& file
   probe.buf_size = static_cast<int>(length);
   int score = 0;
   const AVInputFormat* format = av_probe_input_format3(&probe, 1, &score);
-  return format != nullptr && score > 0 && !OurFormat(format) ? format : nullptr;
+  if (format == nullptr || score <= 0 || OurFormat(format)) return nullptr;
+  // The lyrics probe takes any text with a "[" at a line's start for its own (a short MPL2 file,
+  // a damaged brace file): lyrics are believed only of a file named so.
+  if (std::string_view(format->name) == "lrc" && !fileName.ends_with(".lrc")) return nullptr;
+  return format;
 }
 
 // What the status list calls a format: "SAMI", "SubViewer", "JACOsub" from FFmpeg's long names
