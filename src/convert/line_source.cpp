@@ -8,6 +8,7 @@
 #include "convert/encoding/utf16_reader.h"
 #include "convert/layouts/line_reader.h"
 #include "convert/line_conversion.h"
+#include "convert/sources/text_source.h"
 #include "shared/system_reason.h"
 
 namespace marvek {
@@ -57,15 +58,7 @@ bool HasRateFor(const TitleReader& reader, const ConversionOptions& options,
 // The start of a file's text in a form the layout can be told from: UTF-16 decoded to UTF-8, any
 // other encoding as it stands.
 std::string Head(std::string_view bytes, TextEncoding encoding) {
-  if (!IsUtf16(encoding)) return std::string(bytes);
-  Utf16Reader decoder(bytes, encoding == TextEncoding::Utf16BigEndian);
-  std::string text(2 * bytes.size() + 4, '\0');  // a code unit gives at most 3 bytes of UTF-8
-  std::size_t filled = 0;
-  for (ssize_t got; (got = decoder.Read(text.data() + filled, text.size() - filled)) > 0;) {
-    filled += static_cast<std::size_t>(got);
-  }
-  text.resize(filled);
-  return text;
+  return IsUtf16(encoding) ? Utf16AsUtf8(bytes, encoding) : std::string(bytes);
 }
 
 // The length of `encoding`'s byte order mark when `bytes` begin with it, else 0.

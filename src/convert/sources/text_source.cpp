@@ -13,6 +13,8 @@ std::string_view WithoutMark(std::string_view bytes, TextEncoding encoding) {
   return !mark.empty() && bytes.starts_with(mark) ? bytes.substr(mark.size()) : bytes;
 }
 
+}  // namespace
+
 std::string Utf16AsUtf8(std::string_view bytes, TextEncoding encoding) {
   Utf16Reader decoder(bytes, encoding == TextEncoding::Utf16BigEndian);
   std::string text(2 * bytes.size() + 4, '\0');  // a code unit gives at most 3 bytes of UTF-8
@@ -23,8 +25,6 @@ std::string Utf16AsUtf8(std::string_view bytes, TextEncoding encoding) {
   text.resize(filled);
   return text;
 }
-
-}  // namespace
 
 std::string TextAsUtf8(std::string_view bytes, TextEncoding encoding) {
   bytes = WithoutMark(bytes, encoding);

@@ -15,6 +15,9 @@ namespace marvek {
 // read it in pieces.
 inline constexpr std::size_t kLargestTextSource = 64 * 1024 * 1024;
 
+// UTF-16 `bytes` (their byte order mark already left out) decoded to UTF-8.
+std::string Utf16AsUtf8(std::string_view bytes, TextEncoding encoding);
+
 // The contents of a text file in `encoding` as UTF-8, without a byte order mark.
 std::string TextAsUtf8(std::string_view bytes, TextEncoding encoding);
 
