@@ -1,9 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "convert/records/conversion_result.h"
+#include "convert/sources/title_input.h"
 #include "shared/operator_panel.h"
 
 namespace marvek {
@@ -19,5 +21,14 @@ ConversionResult ConvertDcpSubtitles(std::string_view xml, CharMode mode, Operat
 ConversionResult ConvertDcpFolder(const std::string& folder, CharMode mode, OperatorPanel& panel,
                                   const ConversionOptions& options,
                                   const std::string& composition = {});
+
+// Whether `input` is a DCP's: a folder, DCP subtitle XML, or the ASSETMAP or a CPL of a DCP
+// folder, which stand for their folder (contents in memory have none).
+bool ClaimsDcp(const TitleInput& input);
+
+// Converts the DCP that `input` is, as ClaimsDcp tells it; never nullopt.
+std::optional<ConversionResult> ConvertDcpInput(const TitleInput& input, CharMode mode,
+                                                OperatorPanel& panel,
+                                                const ConversionOptions& options);
 
 }  // namespace marvek
