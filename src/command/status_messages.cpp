@@ -34,10 +34,7 @@ const char* ReadAsStatus(TextEncoding encoding) {
 
 std::vector<std::string> RefusalLines(const ConversionResult& refused, const MendingHints& hints) {
   std::vector<std::string> lines;
-  // A refusal of the whole source (no title in it, no frame rate for it) names no line.
-  std::string reason = refused.lineNumber == 0
-                           ? refused.reason
-                           : "Line " + std::to_string(refused.lineNumber) + ": " + refused.reason;
+  std::string reason = "Line " + std::to_string(refused.lineNumber) + ": " + refused.reason;
   if (refused.fault == LineFault::SubRipWithoutRate ||
       refused.fault == LineFault::Mpl2WithoutRate || refused.fault == LineFault::TimesWithoutRate) {
     reason = WithHint(reason, "; ", hints.needsFrameRate);

@@ -65,7 +65,14 @@ ConversionResult Convert(const TitleInput& input, CharMode mode, OperatorPanel& 
   if (reader.readDocument == nullptr) {
     return ConvertTitleLines(input, reader, mode, panel, options);
   }
-  if (auto result = reader.readDocument(input, mode, panel, options)) return std::move(*result);
+  if (auto result = reader.readDocument(input, mode, panel, options)) {
+    // A refusal of the whole document (no title in it, no frame rate for its times) names its
+    // first line, as the line layouts' refusals of a whole file do.
+    if (result->outcome == ConversionOutcome::Incorrect && result->lineNumber == 0) {
+      result->lineNumber = 1;
+    }
+    return std::move(*result);
+  }
   return ConvertTitleLines(input, ChooseLineReader(input.text), mode, panel, options);
 }
 

@@ -175,14 +175,14 @@ TEST(DcpSubtitles, RefusesWhatCannotBeReadAndSaysWhy) {
   const Case cases[] = {
       {interop(good),
        nullptr,
-       0,
+       1,
        LineFault::TimesWithoutRate,
        "this is a DCP subtitle file, whose times need the display's frame rate",
        {}},
       {interop(R"(<Subtitle TimeIn="00:00:01:000" TimeOut="00:00:02:000"><Image>a.png</Image>)"
                "</Subtitle>\n"),
        "25",
-       0,
+       1,
        LineFault::NoTitle,
        "no title in the file: its titles are pictures, not text",
        {}},
@@ -220,9 +220,9 @@ TEST(DcpSubtitles, RefusesWhatCannotBeReadAndSaysWhy) {
         << c.reason;
     EXPECT_EQ(Shown(repaired), c.repaired) << c.reason;
   }
-  // The faces name no line for a refusal of the whole file.
+  // A refusal of the whole file names its first line, as the line layouts' refusals do.
   EXPECT_EQ(RefusalLines(ConvertText(cases[1].xml, AtRate("25")).result, {}),
-            Strings{"no title in the file: its titles are pictures, not text"});
+            Strings{"Line 1: no title in the file: its titles are pictures, not text"});
 }
 
 // A DCP folder: ASSETMAP, CPL, and the Interop subtitles of its reels.
