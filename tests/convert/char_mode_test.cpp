@@ -52,6 +52,31 @@ TEST(ApplyCharMode, LeavesEveryOtherByteAloneInBothModes) {
   EXPECT_EQ(ApplyCharMode("", CharMode::PlainLetters), "");
 }
 
+// Long texts go through wider paths than a byte at a time: each byte value, at each place of texts
+// of every length up to 40 among letters and plain bytes, comes out as it does alone.
+TEST(ApplyCharMode, EveryByteAtEveryPlaceOfALongTextAsAlone) {
+  const std::string filler =
+      "\x9A"
+      "ab\xC8"
+      "cd\xE9"
+      "ef \xD0";
+  for (std::size_t length = 1; length <= 40; ++length) {
+    std::string text;
+    while (text.size() < length) text += filler;
+    text.resize(length);
+    for (int b = 0; b < 256; ++b) {
+      for (std::size_t at = 0; at < length; ++at) {
+        std::string probe = text;
+        probe[at] = static_cast<char>(b);
+        std::string want;
+        for (const char c : probe) want += ApplyCharMode(std::string(1, c), CharMode::DeviceCodes);
+        ASSERT_EQ(ApplyCharMode(probe, CharMode::DeviceCodes), want)
+            << "byte " << b << " at " << at << " of " << length;
+      }
+    }
+  }
+}
+
 TEST(AppendCharMode, AppendsAfterWhatIsAlreadyThere) {
   std::string out = "head:";
   AppendCharMode(

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -21,8 +22,11 @@ inline constexpr std::int64_t kLargestBridgeGap = 0xFEFF;
 // of 600 letters lasting two billion frames would need 20 MB).
 inline constexpr std::size_t kLargestRepeatedTitle = 4 * 1024 * 1024;
 
-// A frame count of 0 to 65535 as two bytes, most significant first.
-std::array<char, 2> EncodeFrameCount(std::uint16_t value);
+// A frame count of 0 to 65535 as two bytes, most significant first. Inline: two of them go into
+// every record.
+inline std::array<char, 2> EncodeFrameCount(std::uint16_t value) {
+  return {static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)};
+}
 
 // Published interface, through convert/title_image.h: appends 16 - (length mod 16) bytes of 0xFF,
 // at least one, at most sixteen.
@@ -38,7 +42,10 @@ class DisplayClock {
     std::int64_t duration;  // frames this title stays on
   };
   // Where the title goes, the clock left as it is: the caller may still shorten the title.
-  Placement Plan(std::int64_t start, std::int64_t end) const;
+  Placement Plan(std::int64_t start, std::int64_t end) const {
+    const std::int64_t shownFrom = std::max(start, previousEnd_);
+    return {shownFrom - previousEnd_, std::max<std::int64_t>(0, end - shownFrom)};
+  }
   // Moves the clock to the end of a title placed as `placement`.
   void Advance(const Placement& placement) { previousEnd_ += placement.gap + placement.duration; }
   std::int64_t previousEnd() const { return previousEnd_; }
