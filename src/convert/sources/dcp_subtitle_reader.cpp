@@ -166,9 +166,12 @@ std::optional<DcpRefusal> ReadDcpSubtitles(std::string_view xml, bool repair,
     why = ReadSmpteTiming(root, timing, subtitles);
     if (!why.empty()) return DcpRefusal{.line = document.LineOf(root), .reason = why};
   } else if (LocalName(root) != "DCSubtitle") {
-    return DcpRefusal{.line = document.LineOf(root),
-                      .reason = "<" + std::string(root.name()) +
-                                "> is no DCP subtitle document (<DCSubtitle> or <SubtitleReel>)"};
+    // Appended rather than added up: GCC 12 at -O3 takes "<" + name + "..." for an overlapping
+    // copy and stops the Release build.
+    std::string reason = "<";
+    reason.append(root.name())
+        .append("> is no DCP subtitle document (<DCSubtitle> or <SubtitleReel>)");
+    return DcpRefusal{.line = document.LineOf(root), .reason = std::move(reason)};
   }
   std::optional<DcpRefusal> refusal;
   WalkBelow(root, [&](const pugi::xml_node& node) {
