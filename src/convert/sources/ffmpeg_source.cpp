@@ -257,6 +257,14 @@ FfmpegReading ReadChosen(Container& container, const std::string& choice, Operat
   return reading;
 }
 
+bool HasPicturesOrSound(const AVFormatContext* format) {
+  for (unsigned i = 0; i < format->nb_streams; ++i) {
+    const AVMediaType type = format->streams[i]->codecpar->codec_type;
+    if (type == AVMEDIA_TYPE_VIDEO || type == AVMEDIA_TYPE_AUDIO) return true;
+  }
+  return false;
+}
+
 // The formats our own readers read, with their strict reading and line numbers.
 bool OurFormat(const AVInputFormat* format) {
   static constexpr std::array<std::string_view, 5> kOurs{"srt", "microdvd", "mpl2", "ass",
@@ -311,7 +319,10 @@ FfmpegReading ReadFilmTitles(const std::string& path, const std::string& track,
                              OperatorPanel& panel) {
   Container container;
   if (const int error = container.OpenPath(path); error < 0) return CannotOpen(error);
-  if (OurFormat(container.get()->iformat)) {
+  // A film has pictures or sound. A text file that merely holds a zero byte (a damaged brace or
+  // SubRip file) opens as one of the subtitle formats, and is left to the line readers, as the
+  // same bytes in memory are.
+  if (OurFormat(container.get()->iformat) || !HasPicturesOrSound(container.get())) {
     FfmpegReading reading;
     reading.claimed = false;
     return reading;
