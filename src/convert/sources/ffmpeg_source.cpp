@@ -257,12 +257,11 @@ FfmpegReading ReadChosen(Container& container, const std::string& choice, Operat
   return reading;
 }
 
-bool HasPicturesOrSound(const AVFormatContext* format) {
-  for (unsigned i = 0; i < format->nb_streams; ++i) {
-    const AVMediaType type = format->streams[i]->codecpar->codec_type;
-    if (type == AVMEDIA_TYPE_VIDEO || type == AVMEDIA_TYPE_AUDIO) return true;
-  }
-  return false;
+// Matroska and WebM, MP4 and MOV, AVI and MPEG-TS: the containers a film is screened from.
+bool IsFilmContainer(const AVInputFormat* format) {
+  static constexpr std::array<std::string_view, 4> kFilms{
+      "matroska,webm", "mov,mp4,m4a,3gp,3g2,mj2", "avi", "mpegts"};
+  return std::find(kFilms.begin(), kFilms.end(), format->name) != kFilms.end();
 }
 
 // The formats our own readers read, with their strict reading and line numbers.
@@ -319,10 +318,10 @@ FfmpegReading ReadFilmTitles(const std::string& path, const std::string& track,
                              OperatorPanel& panel) {
   Container container;
   if (const int error = container.OpenPath(path); error < 0) return CannotOpen(error);
-  // A film has pictures or sound. A text file that merely holds a zero byte (a damaged brace or
-  // SubRip file) opens as one of the subtitle formats, and is left to the line readers, as the
-  // same bytes in memory are.
-  if (OurFormat(container.get()->iformat) || !HasPicturesOrSound(container.get())) {
+  // A film comes in one of the containers films come in. A text file that merely holds a zero
+  // byte (a damaged brace or SubRip file) may open as a subtitle format or even as sound; it is
+  // left to the line readers, as the same bytes in memory are.
+  if (!IsFilmContainer(container.get()->iformat)) {
     FfmpegReading reading;
     reading.claimed = false;
     return reading;
