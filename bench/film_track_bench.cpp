@@ -34,7 +34,7 @@ struct Container {
 };
 constexpr Container kContainers[] = {
     {".mkv", "srt", "Film's title track / cat of the film, MKV"},
-    {".mp4", "mov_text", "Film's title track / cat of the film, MP4"},
+    {".mov", "mov_text", "Film's title track / cat of the film, MOV (MP4)"},
 };
 
 // A film of two hours at 24000/1001 frames a second with one text track of 1,500 titles. Its
