@@ -30,11 +30,13 @@ std::string SubRipTime(long long ms) {
 struct Container {
   const char* extension;  // ".mkv"
   const char* titleCodec;
+  const char* muxerOptions;  // a two-hour MOV needs a finer time base than its default
   const char* name;
 };
 constexpr Container kContainers[] = {
-    {".mkv", "srt", "Film's title track / cat of the film, MKV"},
-    {".mov", "mov_text", "Film's title track / cat of the film, MOV (MP4)"},
+    {".mkv", "srt", "", "Film's title track / cat of the film, MKV"},
+    {".mov", "mov_text", " -video_track_timescale 24000",
+     "Film's title track / cat of the film, MOV (MP4)"},
 };
 
 // A film of two hours at 24000/1001 frames a second with one text track of 1,500 titles. Its
@@ -59,7 +61,8 @@ std::string MakeFilm(const std::filesystem::path& folder, const Container& conta
   const std::string command =
       "ffmpeg -v error -y -f lavfi -i color=size=64x64:rate=24000/1001:duration=" +
       std::to_string(kFilmSeconds) + " -i " + titles.string() +
-      " -map 0 -map 1 -pix_fmt gray -c:v rawvideo -c:s " + container.titleCodec + " " + making;
+      " -map 0 -map 1 -pix_fmt gray -c:v rawvideo -c:s " + container.titleCodec +
+      container.muxerOptions + " " + making;
   if (std::system(command.c_str()) != 0) return {};
   std::filesystem::rename(making, film);
   return film.string();
