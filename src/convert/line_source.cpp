@@ -12,7 +12,6 @@
 #include "shared/system_reason.h"
 
 namespace marvek {
-namespace {
 
 ConversionResult Unreadable(int error) {
   ConversionResult result;
@@ -20,6 +19,8 @@ ConversionResult Unreadable(int error) {
   result.reason = SystemReason(error);
   return result;
 }
+
+namespace {
 
 // Reads the file from its start until its encoding is known, then goes to the first byte after
 // its byte order mark. Returns 0 or the errno of a failed read.

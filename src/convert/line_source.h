@@ -9,6 +9,9 @@
 
 namespace marvek {
 
+// The result of a title file that cannot be read, with the system's reason for `error`.
+ConversionResult Unreadable(int error);
+
 // The start of a file's text as TitleInput::text holds it, from `head`, the file's first bytes
 // (a byte order mark and kTitleHeadLength more): in the encoding the options give, or in the
 // one its byte order mark announces.

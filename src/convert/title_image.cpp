@@ -8,17 +8,9 @@
 
 #include "convert/line_source.h"
 #include "convert/title_readers.h"
-#include "shared/system_reason.h"
 
 namespace marvek {
 namespace {
-
-ConversionResult Unreadable(int error) {
-  ConversionResult result;
-  result.outcome = ConversionOutcome::Unreadable;
-  result.reason = SystemReason(error);
-  return result;
-}
 
 // Closes the title file on every way out of ConvertTitleFile.
 class FileDescriptor {
