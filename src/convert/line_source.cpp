@@ -8,6 +8,7 @@
 #include "convert/encoding/utf16_reader.h"
 #include "convert/layouts/line_reader.h"
 #include "convert/line_conversion.h"
+#include "convert/sources/mapped_file.h"
 #include "convert/sources/text_source.h"
 #include "shared/system_reason.h"
 
@@ -17,6 +18,13 @@ ConversionResult Unreadable(int error) {
   ConversionResult result;
   result.outcome = ConversionOutcome::Unreadable;
   result.reason = SystemReason(error);
+  return result;
+}
+
+ConversionResult Unreadable(std::string reason) {
+  ConversionResult result;
+  result.outcome = ConversionOutcome::Unreadable;
+  result.reason = std::move(reason);
   return result;
 }
 
@@ -160,8 +168,17 @@ std::string LineText(std::string_view head, const ConversionOptions& options) {
 ConversionResult ConvertTitleLines(const TitleInput& input, const TitleReader& reader,
                                    CharMode mode, OperatorPanel& panel,
                                    const ConversionOptions& options) {
-  return input.inMemory() ? ConvertBytesLines(input.bytes, reader, mode, panel, options)
-                          : ConvertFileLines(input.fd, input.length, reader, mode, panel, options);
+  if (input.inMemory()) return ConvertBytesLines(input.bytes, reader, mode, panel, options);
+  // A mapped file is read in place; one that cannot be mapped is read a block at a time.
+  const auto mapped = MappedFile::Map(input.fd, input.length);
+  ConversionResult result =
+      mapped ? ConvertBytesLines(mapped->bytes(), reader, mode, panel, options)
+             : ConvertFileLines(input.fd, input.length, reader, mode, panel, options);
+  if (result.outcome == ConversionOutcome::Cancelled) return result;
+  // What was read of a file written or cut meanwhile is neither the old file nor the new one.
+  if (ChangedSince(input.fd, input.stamp)) return Unreadable(kChangedWhileRead);
+  if (mapped && mapped->faulted()) return Unreadable(EIO);
+  return result;
 }
 
 }  // namespace marvek

@@ -11,6 +11,12 @@ namespace marvek {
 
 // The result of a title file that cannot be read, with the system's reason for `error`.
 ConversionResult Unreadable(int error);
+// The same with `reason` in the conversion's own words.
+ConversionResult Unreadable(std::string reason);
+
+// Why a file that another program wrote or cut while it was read is not converted.
+inline constexpr const char* kChangedWhileRead =
+    "the file changed while it was read; convert it again once it is saved";
 
 // The start of a file's text as TitleInput::text holds it, from `head`, the file's first bytes
 // (a byte order mark and kTitleHeadLength more): in the encoding the options give, or in the

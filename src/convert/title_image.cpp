@@ -28,7 +28,7 @@ class FileDescriptor {
 };
 
 // Opens the title file for ConvertTitleFile; an Unreadable result when it cannot be read.
-ConversionResult OpenTitleFile(const std::string& path, int& fd, std::size_t& length) {
+ConversionResult OpenTitleFile(const std::string& path, int& fd, TitleInput& input) {
   // O_NONBLOCK keeps open() from waiting for a writer when a named pipe is chosen by mistake.
   fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) return Unreadable(errno);
@@ -37,11 +37,10 @@ ConversionResult OpenTitleFile(const std::string& path, int& fd, std::size_t& le
   if (S_ISDIR(info.st_mode)) return Unreadable(EISDIR);
   if (!S_ISREG(info.st_mode)) {
     // Devices and pipes may never end; only regular files are read.
-    ConversionResult result = Unreadable(0);
-    result.reason = "not a regular file";
-    return result;
+    return Unreadable("not a regular file");
   }
-  length = static_cast<std::size_t>(info.st_size);
+  input.length = static_cast<std::size_t>(info.st_size);
+  input.stamp = FileStamp::Of(info);
   return {};
 }
 
@@ -88,7 +87,7 @@ ConversionResult ConvertTitleFile(const std::string& path, CharMode mode, Operat
   input.folder = ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
   if (input.folder) return Convert(input, mode, panel, options);
   int fd = -1;
-  ConversionResult opened = OpenTitleFile(path, fd, input.length);
+  ConversionResult opened = OpenTitleFile(path, fd, input);
   const FileDescriptor file(fd);
   if (opened.outcome == ConversionOutcome::Unreadable) return opened;
   char head[kHeadWithMark];

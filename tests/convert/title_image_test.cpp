@@ -1,8 +1,12 @@
 #include "convert/title_image.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <functional>
+#include <utility>
 
 #include "display/image_decoder.h"
 #include "support/recording_panel.h"
@@ -420,6 +424,47 @@ TEST(TitleImage, AFileThatCannotBeReadIsUnreadableWithTheSystemsReason) {
     EXPECT_EQ(denied.reason, "Permission denied");
   }
   EXPECT_TRUE(panel.progress.empty());
+}
+
+// A file that another program cuts or writes while it is read is neither the old file nor the
+// new one: it is not converted, and a file cut short does not stop the program.
+TEST(TitleImage, AFileChangedWhileItIsReadIsUnreadable) {
+  std::string contents;
+  for (int i = 0; contents.size() < 1'000'000; ++i) {
+    contents += "{" + std::to_string(i * 10) + "}{" + std::to_string(i * 10 + 5) + "}Hallo\n";
+  }
+  const struct {
+    const char* change;
+    std::function<void(const std::string&)> make;
+  } cases[] = {
+      {"cut short", [](const std::string& path) { ::truncate(path.c_str(), 0); }},
+      {"cut in the middle", [](const std::string& path) { ::truncate(path.c_str(), 500'000); }},
+      {"written on",
+       [](const std::string& path) {
+         const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND);
+         EXPECT_EQ(::write(fd, "{1}{2}x\n", 8), 8);
+         ::close(fd);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.change);
+    TempDir dir;
+    const std::string path = dir.Write("titles.sub", contents);
+    // The change comes once the reading has begun.
+    struct ChangingPanel : RecordingPanel {
+      std::function<void()> change;
+      void SetProgress(float percent) override {
+        if (change) std::exchange(change, nullptr)();
+        RecordingPanel::SetProgress(percent);
+      }
+    } changing;
+    changing.change = [&] { c.make(path); };
+    const ConversionResult result = ConvertTitleFile(path, CharMode::DeviceCodes, changing);
+    EXPECT_EQ(result.outcome, ConversionOutcome::Unreadable);
+    EXPECT_EQ(result.reason,
+              "the file changed while it was read; convert it again once it is saved");
+    EXPECT_TRUE(result.image.empty());
+  }
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "convert/sources/file_stamp.h"
+
 namespace marvek {
 
 // Enough of a file's start to tell what reads it.
@@ -20,6 +22,7 @@ struct TitleInput {
   std::size_t length = 0;  // the file's or the contents' length in bytes
   std::string path;        // the file or folder; empty for contents in memory
   int fd = -1;             // the open regular file; -1 for a folder and for contents in memory
+  FileStamp stamp;         // the open file's, when it was opened
   bool folder = false;
   std::string_view bytes;  // the contents in memory
 
