@@ -1,5 +1,7 @@
 #include "convert/letters/char_mode_writer.h"
 
+#include "convert/letters/shown_bytes.h"
+
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -125,14 +127,33 @@ __attribute__((target("ssse3"))) char* WriteDeviceCodesByLookup(const char* p, c
   MARVEK_WRITE_SIXTEENS(DeviceCodesByLookup16, p, end, to);
 }
 
-using DeviceCodesWriter = char* (*)(const char*, const char*, char*);
-
-DeviceCodesWriter PickDeviceCodesWriter() {
-  __builtin_cpu_init();  // may run before the library's own start-up code
-  return __builtin_cpu_supports("ssse3") ? WriteDeviceCodesByLookup : WriteDeviceCodes16;
+// WriteDeviceCodesByLookup, noting the bytes the display does not show as they stand on the way;
+// null when there is one.
+__attribute__((target("ssse3"))) char* WriteShownDeviceCodesByLookup(const char* p, const char* end,
+                                                                     char* to) {
+  unsigned notShown = 0;
+  char* const last = to + (end - p) - 16;
+  for (; end - p > 16; p += 16, to += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    notShown |= NotShown16(bytes);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), DeviceCodesByLookup16(bytes));
+  }
+  const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(end - 16));
+  notShown |= NotShown16(tail);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(last), DeviceCodesByLookup16(tail));
+  return notShown == 0 ? last + 16 : nullptr;
 }
 
-const DeviceCodesWriter kDeviceCodesWriter = PickDeviceCodesWriter();
+using DeviceCodesWriter = char* (*)(const char*, const char*, char*);
+
+bool HasSsse3() {
+  __builtin_cpu_init();  // may run before the library's own start-up code
+  return __builtin_cpu_supports("ssse3");
+}
+
+const bool kHasSsse3 = HasSsse3();
+const DeviceCodesWriter kDeviceCodesWriter =
+    kHasSsse3 ? WriteDeviceCodesByLookup : WriteDeviceCodes16;
 #elif defined(__SSE2__)
 constexpr auto kDeviceCodesWriter = WriteDeviceCodes16;
 #endif
@@ -188,6 +209,18 @@ char* WriteCharMode(std::string_view text, CharMode mode, char* to) {
   }
   for (; p != end; ++p) plain(p);
   return to;
+}
+
+char* WriteShownDeviceCodes(std::string_view text, char* to) {
+#if defined(MARVEK_X86) && defined(__SSE2__)
+  if (text.size() >= 16 && kHasSsse3) {
+    return WriteShownDeviceCodesByLookup(text.data(), text.data() + text.size(), to);
+  }
+#else
+  (void)to;
+#endif
+  (void)text;
+  return nullptr;
 }
 
 void AppendCharMode(std::string_view text, CharMode mode, ByteString& out) {

@@ -19,6 +19,12 @@ inline std::size_t CharModeRoom(std::size_t length, CharMode mode) {
 // Writes the converted text at `to`, which has CharModeRoom() bytes, and returns its end.
 char* WriteCharMode(std::string_view text, CharMode mode, char* to);
 
+// Writes a title's text at `to` in device codes, as WriteCharMode does, looking in the same pass
+// at whether the display shows every byte as it stands (see DisplayLetters). Returns the end, or
+// null where it cannot say yes: a byte the display does not show, a text shorter than 16 bytes,
+// a processor without SSSE3. The caller then writes the text the usual way, over what this wrote.
+char* WriteShownDeviceCodes(std::string_view text, char* to);
+
 // The same, appended to `out`.
 void AppendCharMode(std::string_view text, CharMode mode, ByteString& out);
 

@@ -1,5 +1,7 @@
 #include "convert/letters/display_letters.h"
 
+#include "convert/letters/shown_bytes.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -68,15 +70,6 @@ constexpr std::array<std::uint8_t, 256> MakeShown() {
 // 1 for the bytes the display shows as they are, 0 for the others.
 constexpr auto kShown = MakeShown();
 
-// The same, asked of a byte's two halves: the byte is shown when the classes of its high and low
-// half share a bit. High halves 0 to 7 (ASCII) are in every class; the others: 8 and 9 with A and
-// E (Š Ž š ž), C and E with 6 and 8 (Ć Č ć č), D and F with 0 (Đ đ). A byte shuffle looks up
-// the classes of 16 halves in one instruction.
-constexpr std::uint8_t kHighHalfClasses[16] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                                               0x02, 0x02, 0x00, 0x00, 0x04, 0x08, 0x04, 0x08};
-constexpr std::uint8_t kLowHalfClasses[16] = {0x09, 0x01, 0x01, 0x01, 0x01, 0x01, 0x05, 0x01,
-                                              0x05, 0x01, 0x03, 0x01, 0x01, 0x01, 0x03, 0x01};
-
 constexpr bool HalfClassesAgree() {
   for (int b = 0; b < 256; ++b) {
     const bool shown = (kHighHalfClasses[b >> 4] & kLowHalfClasses[b & 0x0F]) != 0;
@@ -106,15 +99,8 @@ bool AllShownByLookup(const unsigned char* p, std::size_t size) {
 #if defined(MARVEK_X86)
 
 // The bytes among the 16 at `p` that the display does not show as they are, one bit each.
-__attribute__((target("ssse3"))) unsigned NotShown16(const unsigned char* p) {
-  const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kHighHalfClasses));
-  const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kLowHalfClasses));
-  const __m128i half = _mm_set1_epi8(0x0F);
-  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-  const __m128i classes =
-      _mm_and_si128(_mm_shuffle_epi8(high, _mm_and_si128(_mm_srli_epi16(bytes, 4), half)),
-                    _mm_shuffle_epi8(low, _mm_and_si128(bytes, half)));
-  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(classes, _mm_setzero_si128())));
+__attribute__((target("ssse3"))) unsigned NotShownAt(const unsigned char* p) {
+  return NotShown16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
 }
 
 // AllShownByLookup, 16 bytes at a time. Most titles are 16 to 64 bytes long: they are looked at
@@ -123,10 +109,10 @@ __attribute__((target("ssse3"))) unsigned NotShown16(const unsigned char* p) {
 __attribute__((target("ssse3"))) bool AllShownSsse3(const unsigned char* p, std::size_t size) {
   if (size < 16) return AllShownByLookup(p, size);
   const std::size_t last = size - 16;
-  unsigned notShown = NotShown16(p) | NotShown16(p + std::min<std::size_t>(16, last)) |
-                      NotShown16(p + std::min<std::size_t>(32, last)) |
-                      NotShown16(p + std::min<std::size_t>(48, last));
-  for (std::size_t at = 64; at < size; at += 16) notShown |= NotShown16(p + std::min(at, last));
+  unsigned notShown = NotShownAt(p) | NotShownAt(p + std::min<std::size_t>(16, last)) |
+                      NotShownAt(p + std::min<std::size_t>(32, last)) |
+                      NotShownAt(p + std::min<std::size_t>(48, last));
+  for (std::size_t at = 64; at < size; at += 16) notShown |= NotShownAt(p + std::min(at, last));
   return notShown == 0;
 }
 

@@ -96,15 +96,27 @@ void RecordBuilder::Append(std::int64_t start, std::int64_t end, std::string_vie
     if (clock_.previousEnd() > start) notes |= RecordSource::kWaited;
     if (placement.duration < end - start) notes |= RecordSource::kShortened;
   }
-  text = displayLetters_.Write(transcoder_.Transcode(text));
+  text = transcoder_.Transcode(text);
+  // The usual title, shown in device codes as it stands and held in one record, is looked at
+  // while its codes are written; any other is written as the display can show it first.
+  const bool usual = mode_ == CharMode::DeviceCodes && placement.duration <= kLargestFrameCount;
+  if (!usual) text = displayLetters_.Write(text);
   if (placement.duration > kLargestFrameCount) LimitCopies(placement, text.size());
   clock_.Advance(placement);
   const std::int64_t gap =
       placement.gap > kLargestFrameCount ? WriteBridges(placement.gap) : placement.gap;
   if (sources_ != nullptr) sources_->push_back({.line = line_.number, .notes = notes});
   const std::int64_t firstFrames = std::min(placement.duration, kLargestFrameCount);
-  char* const record = writer_.Room(4 + CharModeRoom(text.size(), mode_) + 1);
-  char* to = WriteCharMode(text, mode_, WriteHeader(record, gap, firstFrames));
+  char* record = writer_.Room(4 + CharModeRoom(text.size(), mode_) + 1);
+  char* to = usual ? WriteShownDeviceCodes(text, record + 4) : nullptr;
+  if (to == nullptr) {
+    if (usual) {
+      text = displayLetters_.Write(text);
+      record = writer_.Room(4 + CharModeRoom(text.size(), mode_) + 1);
+    }
+    to = WriteCharMode(text, mode_, record + 4);
+  }
+  WriteHeader(record, gap, firstFrames);
   *to++ = kRecordTerminator;
   writer_.Advance(to);
   if (placement.duration > firstFrames) {
