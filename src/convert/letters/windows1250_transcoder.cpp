@@ -51,9 +51,9 @@ bool AppendCharactersAsWindows1250(std::u32string_view characters, ByteString& o
   return cyrillic;
 }
 
-std::string_view Windows1250Transcoder::Transcode(std::string_view text) {
+std::string_view Windows1250Transcoder::TranscodeOther(std::string_view text) {
   // ASCII is the same in every encoding read here, and most titles hold little else.
-  if (encoding_ == TextEncoding::Windows1250 || !HasHighByte(text)) return text;
+  if (!HasHighByte(text)) return text;
   out_.clear();
   if (encoding_ == TextEncoding::Iso8859_2) {
     for (const char c : text)

@@ -18,12 +18,17 @@ class Windows1250Transcoder {
 
   // `text` in Windows-1250: `text` itself where nothing changes, else a view of a buffer that the
   // next call reuses.
-  std::string_view Transcode(std::string_view text);
+  std::string_view Transcode(std::string_view text) {
+    // A Windows-1250 file, the usual one, costs no call.
+    return encoding_ == TextEncoding::Windows1250 ? text : TranscodeOther(text);
+  }
 
   // Whether any Cyrillic letter has been written in Latin letters so far.
   bool wroteCyrillic() const { return wroteCyrillic_; }
 
  private:
+  std::string_view TranscodeOther(std::string_view text);
+
   TextEncoding encoding_;
   std::u32string characters_;
   ByteString out_;
