@@ -174,10 +174,8 @@ ConversionResult ConvertTitleLines(const TitleInput& input, const TitleReader& r
   ConversionResult result =
       mapped ? ConvertBytesLines(mapped->bytes(), reader, mode, panel, options)
              : ConvertFileLines(input.fd, input.length, reader, mode, panel, options);
-  if (result.outcome == ConversionOutcome::Cancelled) return result;
-  // What was read of a file written or cut meanwhile is neither the old file nor the new one.
-  if (ChangedSince(input.fd, input.stamp)) return Unreadable(kChangedWhileRead);
-  if (mapped && mapped->faulted()) return Unreadable(EIO);
+  // A page the system could not give, the file unchanged: the disk failed.
+  if (mapped && mapped->faulted() && !ChangedSince(input.fd, input.stamp)) return Unreadable(EIO);
   return result;
 }
 

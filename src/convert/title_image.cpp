@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "convert/line_source.h"
+#include "convert/sources/file_stamp.h"
 #include "convert/title_readers.h"
 
 namespace marvek {
@@ -50,8 +51,8 @@ constexpr std::size_t kHeadWithMark = kTitleHeadLength + 3;
 
 // Asks the table of readers once and runs the reader it chooses. A reader of whole documents
 // that finds the file is not its kind after all leaves it to the line layouts.
-ConversionResult Convert(const TitleInput& input, CharMode mode, OperatorPanel& panel,
-                         const ConversionOptions& options) {
+ConversionResult ReadChosen(const TitleInput& input, CharMode mode, OperatorPanel& panel,
+                            const ConversionOptions& options) {
   const TitleReader& reader = ChooseReader(input);
   if (reader.readDocument == nullptr) {
     return ConvertTitleLines(input, reader, mode, panel, options);
@@ -65,6 +66,18 @@ ConversionResult Convert(const TitleInput& input, CharMode mode, OperatorPanel& 
     return std::move(*result);
   }
   return ConvertTitleLines(input, ChooseLineReader(input.text), mode, panel, options);
+}
+
+// Converts `input` with the reader the table chooses. What was read of a file that another
+// program wrote or cut meanwhile is neither the old file nor the new one, and is dropped.
+ConversionResult Convert(const TitleInput& input, CharMode mode, OperatorPanel& panel,
+                         const ConversionOptions& options) {
+  ConversionResult result = ReadChosen(input, mode, panel, options);
+  if (input.fd >= 0 && result.outcome != ConversionOutcome::Cancelled &&
+      ChangedSince(input.fd, input.stamp)) {
+    return Unreadable(kChangedWhileRead);
+  }
+  return result;
 }
 
 }  // namespace

@@ -429,27 +429,34 @@ TEST(TitleImage, AFileThatCannotBeReadIsUnreadableWithTheSystemsReason) {
 // A file that another program cuts or writes while it is read is neither the old file nor the
 // new one: it is not converted, and a file cut short does not stop the program.
 TEST(TitleImage, AFileChangedWhileItIsReadIsUnreadable) {
-  std::string contents;
-  for (int i = 0; contents.size() < 1'000'000; ++i) {
-    contents += "{" + std::to_string(i * 10) + "}{" + std::to_string(i * 10 + 5) + "}Hallo\n";
+  std::string brace;
+  for (int i = 0; brace.size() < 1'000'000; ++i) {
+    brace += "{" + std::to_string(i * 10) + "}{" + std::to_string(i * 10 + 5) + "}Hallo\n";
   }
+  const std::string webvtt = "WEBVTT\n\n00:00:01.000 --> 00:00:02.000\nHallo\n";
+  const auto cut = [](std::size_t length) {
+    return
+        [length](const std::string& path) { ::truncate(path.c_str(), static_cast<off_t>(length)); };
+  };
+  const auto writeOn = [](const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND);
+    EXPECT_EQ(::write(fd, "\n", 1), 1);
+    ::close(fd);
+  };
   const struct {
     const char* change;
+    const std::string& contents;
     std::function<void(const std::string&)> make;
   } cases[] = {
-      {"cut short", [](const std::string& path) { ::truncate(path.c_str(), 0); }},
-      {"cut in the middle", [](const std::string& path) { ::truncate(path.c_str(), 500'000); }},
-      {"written on",
-       [](const std::string& path) {
-         const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND);
-         EXPECT_EQ(::write(fd, "{1}{2}x\n", 8), 8);
-         ::close(fd);
-       }},
+      {"a brace file cut short", brace, cut(0)},
+      {"a brace file cut in the middle", brace, cut(500'000)},
+      {"a brace file written on", brace, writeOn},
+      {"a WebVTT file written on", webvtt, writeOn},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.change);
     TempDir dir;
-    const std::string path = dir.Write("titles.sub", contents);
+    const std::string path = dir.Write("titles.sub", c.contents);
     // The change comes once the reading has begun.
     struct ChangingPanel : RecordingPanel {
       std::function<void()> change;
@@ -459,7 +466,8 @@ TEST(TitleImage, AFileChangedWhileItIsReadIsUnreadable) {
       }
     } changing;
     changing.change = [&] { c.make(path); };
-    const ConversionResult result = ConvertTitleFile(path, CharMode::DeviceCodes, changing);
+    const ConversionResult result =
+        ConvertTitleFile(path, CharMode::DeviceCodes, changing, {.displayRate = FrameRate{25, 1}});
     EXPECT_EQ(result.outcome, ConversionOutcome::Unreadable);
     EXPECT_EQ(result.reason,
               "the file changed while it was read; convert it again once it is saved");
