@@ -144,6 +144,53 @@ __attribute__((target("ssse3"))) char* WriteShownDeviceCodesByLookup(const char*
   return notShown == 0 ? last + 16 : nullptr;
 }
 
+// The same two steps 32 bytes at a time, for titles of 32 bytes or more: a byte shuffle of AVX2
+// looks up each 16-byte half in its own copy of a table.
+__attribute__((target("avx2"))) char* WriteShownDeviceCodesAvx2(const char* p, const char* end,
+                                                                char* to) {
+  const __m256i nibble = _mm256_set1_epi8(0x0F);
+  const __m256i highBits = _mm256_broadcastsi128_si256(
+      _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 0x04, 0x08, 0, 0, 0x01, 0x10, 0x02, 0x20));
+  const __m256i lowBits = _mm256_broadcastsi128_si256(
+      _mm_setr_epi8(0x30, 0, 0, 0, 0, 0, 0x03, 0, 0x03, 0, 0x0C, 0, 0, 0, 0x0C, 0));
+  const __m256i firstDifference = _mm256_broadcastsi128_si256(
+      _mm_setr_epi8(0x3D, 0, 0, 0, 0, 0, 0x2D, 0, 0x28, 0, 0x64, 0, 0, 0, 0x62, 0));
+  const __m256i secondDifference = _mm256_broadcastsi128_si256(
+      _mm_setr_epi8(0x19, 0, 0, 0, 0, 0, 0x04, 0, 0x28, 0, 0x70, 0, 0, 0, 0x52, 0));
+  const __m256i highClasses = _mm256_broadcastsi128_si256(
+      _mm_loadu_si128(reinterpret_cast<const __m128i*>(kHighHalfClasses)));
+  const __m256i lowClasses = _mm256_broadcastsi128_si256(
+      _mm_loadu_si128(reinterpret_cast<const __m128i*>(kLowHalfClasses)));
+  const __m256i zero = _mm256_setzero_si256();
+  unsigned notShown = 0;
+  char* const last = to + (end - p) - 32;
+  for (bool tail = false;; p += 32, to += 32) {
+    if (end - p <= 32) {
+      p = end - 32;
+      to = last;
+      tail = true;
+    }
+    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    const __m256i low = _mm256_and_si256(bytes, nibble);
+    const __m256i high = _mm256_and_si256(_mm256_srli_epi16(bytes, 4), nibble);
+    const __m256i classes = _mm256_and_si256(_mm256_shuffle_epi8(highClasses, high),
+                                             _mm256_shuffle_epi8(lowClasses, low));
+    notShown |= static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(classes, zero)));
+    const __m256i letter =
+        _mm256_and_si256(_mm256_shuffle_epi8(lowBits, low), _mm256_shuffle_epi8(highBits, high));
+    const __m256i notFirst =
+        _mm256_cmpeq_epi8(_mm256_and_si256(letter, _mm256_set1_epi8(0x15)), zero);
+    const __m256i notSecond =
+        _mm256_cmpeq_epi8(_mm256_and_si256(letter, _mm256_set1_epi8(0x2A)), zero);
+    const __m256i change =
+        _mm256_or_si256(_mm256_andnot_si256(notFirst, _mm256_shuffle_epi8(firstDifference, low)),
+                        _mm256_andnot_si256(notSecond, _mm256_shuffle_epi8(secondDifference, low)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(to), _mm256_xor_si256(bytes, change));
+    if (tail) break;
+  }
+  return notShown == 0 ? last + 32 : nullptr;
+}
+
 using DeviceCodesWriter = char* (*)(const char*, const char*, char*);
 
 bool HasSsse3() {
@@ -151,7 +198,13 @@ bool HasSsse3() {
   return __builtin_cpu_supports("ssse3");
 }
 
+bool HasAvx2() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2");
+}
+
 const bool kHasSsse3 = HasSsse3();
+const bool kHasAvx2 = HasAvx2();
 const DeviceCodesWriter kDeviceCodesWriter =
     kHasSsse3 ? WriteDeviceCodesByLookup : WriteDeviceCodes16;
 #elif defined(__SSE2__)
@@ -213,9 +266,9 @@ char* WriteCharMode(std::string_view text, CharMode mode, char* to) {
 
 char* WriteShownDeviceCodes(std::string_view text, char* to) {
 #if defined(MARVEK_X86) && defined(__SSE2__)
-  if (text.size() >= 16 && kHasSsse3) {
-    return WriteShownDeviceCodesByLookup(text.data(), text.data() + text.size(), to);
-  }
+  const char* const end = text.data() + text.size();
+  if (text.size() >= 32 && kHasAvx2) return WriteShownDeviceCodesAvx2(text.data(), end, to);
+  if (text.size() >= 16 && kHasSsse3) return WriteShownDeviceCodesByLookup(text.data(), end, to);
 #else
   (void)to;
 #endif

@@ -95,6 +95,14 @@ TEST(DisplayLetters, AsciiAndTheTenLettersComeBackAsTheSameBytesUncopied) {
   EXPECT_TRUE(letters.changedAny());  // once changed, the conversion says so
 }
 
+// The image of a one-title file of `text`, in Windows-1250 and device codes.
+ByteString Image(const std::string& text) {
+  testing::RecordingPanel panel;
+  return ConvertTitleBytes("{0}{25}" + text + "\n", CharMode::DeviceCodes, panel,
+                           {.encoding = TextEncoding::Windows1250})
+      .image;
+}
+
 TEST(DisplayLetters, ALetterToWriteIsFoundWhereverItStandsInALine) {
   // After runs of ASCII and of the ten letters of every length, so that the byte to change falls
   // on each place of the steps the text is looked at in, and in texts of every length up to
@@ -105,6 +113,8 @@ TEST(DisplayLetters, ALetterToWriteIsFoundWhereverItStandsInALine) {
       const std::string tail(before * 7 % 41, 'z');
       EXPECT_EQ(Written(head + "\xDF" + tail), head + "ss" + tail) << before;
       EXPECT_EQ(Written(head + "\x85" + tail + "\xF3"), head + "..." + tail + "o") << before;
+      // A title's letters are also looked at while its device codes are written.
+      EXPECT_EQ(Image(head + "\xDF" + tail), Image(head + "ss" + tail)) << before;
     }
   }
 }
