@@ -84,7 +84,7 @@ LineFault BraceReader::Add(const FileLine& fileLine, std::size_t lineNumber, Rec
     // The usual line, {100}{250}text with no brace in its text, goes straight to its record;
     // with repair only when it ends after frame 0 and no line of it starts with "/".
     if (fileLine.braces == 4 && titleSeen_ &&
-        (!builder.careful() || (end > 0 && !HasSlashAtLineStart(text)))) {
+        (!builder.careful() || (end > 0 && (!fileLine.slash || !HasSlashAtLineStart(text))))) {
       builder.Append(start, end, text);
       return builder.Outcome();
     }

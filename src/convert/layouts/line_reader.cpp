@@ -64,41 +64,46 @@ bool LineReader::Next(FileLine& line) {
     const char* const begin = data_ + begin_;
     const char* const end = data_ + filled_;
     std::size_t braces = braces_;
-    const char* const at = FindLineEnd(begin + scanned_, end, braces);
+    bool slash = slash_;
+    const char* const at = FindLineEnd(begin + scanned_, end, braces, slash);
+    // Before the line can be handed out, the byte after its end must be known: it tells a CR LF
+    // from a lone CR, and whether this line is the last. Until then the search goes on from
+    // where it stopped.
+    const auto readOn = [&](const char* from) {
+      scanned_ = static_cast<std::size_t>(from - begin);
+      braces_ = braces;
+      slash_ = slash;
+      return Fill();
+    };
     if (at == end) {
       if (eof_) {  // the last line, without a line end
-        line = {std::string_view(begin, static_cast<std::size_t>(end - begin)), 0, true, braces};
+        line = {std::string_view(begin, static_cast<std::size_t>(end - begin)), 0, true, braces,
+                slash};
         begin_ = filled_;
         scanned_ = 0;
         braces_ = 0;
+        slash_ = false;
         return true;
       }
-      braces_ = braces;
-      scanned_ = static_cast<std::size_t>(end - begin);
-      if (!Fill()) return false;
+      if (!readOn(end)) return false;
       continue;
     }
-    // Before the line can be handed out, the byte after its end must be known: it tells a CR LF
-    // from a lone CR, and whether this line is the last.
     if (at + 1 == end && !eof_) {
-      scanned_ = static_cast<std::size_t>(at - begin);
-      braces_ = braces;
-      if (!Fill()) return false;
+      if (!readOn(at)) return false;
       continue;
     }
     const std::size_t endLength = (*at == '\r' && at + 1 != end && at[1] == '\n') ? 2 : 1;
     const char* const next = at + endLength;
     if (next == end && !eof_) {
-      scanned_ = static_cast<std::size_t>(at - begin);
-      braces_ = braces;
-      if (!Fill()) return false;
+      if (!readOn(at)) return false;
       continue;
     }
     line = {std::string_view(begin, static_cast<std::size_t>(at - begin)), endLength, next == end,
-            braces};
+            braces, slash};
     begin_ = static_cast<std::size_t>(next - data_);
     scanned_ = 0;
     braces_ = 0;
+    slash_ = false;
     return true;
   }
 }

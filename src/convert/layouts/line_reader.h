@@ -15,6 +15,7 @@ struct FileLine {
   std::size_t endLength = 0;  // 2 for CR LF, 1 for a lone LF or CR, 0 at the end of the file
   bool last = false;          // nothing follows it in the file
   std::size_t braces = 0;     // the number of "{" and "}" in the line
+  bool slash = false;         // a "/" in the line
 };
 
 // Cuts a file, or bytes already in memory, into lines ended by CR LF, a lone LF or a lone CR.
@@ -47,6 +48,7 @@ class LineReader {
   std::size_t filled_ = 0;   // end of the bytes read so far
   std::size_t scanned_ = 0;  // bytes after begin_ known to hold no line end
   std::size_t braces_ = 0;   // braces among the scanned bytes
+  bool slash_ = false;       // a slash among the scanned bytes
   bool eof_ = false;
   int error_ = 0;
 };

@@ -20,6 +20,7 @@ struct Line {
   std::size_t endLength;
   bool last;
   std::size_t braces;
+  bool slash = false;
   bool operator==(const Line&) const = default;
 };
 
@@ -27,15 +28,15 @@ std::vector<Line> ReadAll(LineReader& reader) {
   std::vector<Line> lines;
   FileLine line;
   while (reader.Next(line)) {
-    lines.push_back({std::string(line.text), line.endLength, line.last, line.braces});
+    lines.push_back({std::string(line.text), line.endLength, line.last, line.braces, line.slash});
   }
   EXPECT_EQ(reader.error(), 0);
   return lines;
 }
 
 // Contents whose line ends and braces fall on every kind of boundary.
-const std::string kTricky =
-    "{1}{2}a\r\n{3}{4}{y:i}b\r{5}{6}c\n\n\r\n{7}{8}" + std::string(40, 'x') + "\r\r\n{9}{10}}{\r\n";
+const std::string kTricky = "{1}{2}a\r\n{3}{4}{y:i}b\r{5}{6}c\n\n\r\n{7}{8}" +
+                            std::string(40, 'x') + "/\r\r\n{9}{10}}{\r\n";
 
 TEST(LineReader, CutsAtCrLfLoneCrAndLoneLf) {
   LineReader reader(std::string_view("{1}{2}a\r\nb\rc\nd\r\n\r\ne"));
@@ -69,36 +70,42 @@ TEST(LineReader, AFileReadInPiecesOfAnySizeGivesTheSameLines) {
   }
 }
 
-TEST(FindLineEnd, BothStepWidthsFindTheSameEndAndBraces) {
-  // Random bytes rich in line ends and braces, searched from every start: both widths and a
-  // plain byte loop must agree on where the line ends and on the braces before it.
+TEST(FindLineEnd, BothStepWidthsFindTheSameEndBracesAndSlash) {
+  // Random bytes rich in line ends, braces and slashes, searched from every start: both widths
+  // and a plain byte loop must agree on where the line ends and on the signs before it.
   std::mt19937 random(7);
-  const char alphabet[] = "ab{}\r\n\xE8 ";
+  const char alphabet[] = "ab{}\r\n\xE8 /";
   std::string bytes(300, ' ');
   for (char& c : bytes) c = alphabet[random() % (sizeof alphabet - 1)];
   for (int spread = 0; spread < 3; ++spread) {
-    if (spread > 0) {  // fewer line ends: steps without one
+    if (spread > 0) {  // fewer line ends and slashes: steps without one
       for (char& c : bytes) {
-        if ((c == '\r' || c == '\n') && random() % 8 != 0) c = 'x';
+        if ((c == '\r' || c == '\n' || c == '/') && random() % 8 != 0) c = 'x';
       }
     }
     for (std::size_t from = 0; from < bytes.size(); ++from) {
       const char* p = bytes.data() + from;
       const char* end = bytes.data() + bytes.size();
       std::size_t expectedBraces = 0;
+      bool expectedSlash = false;
       const char* expected = p;
       for (; expected != end && *expected != '\r' && *expected != '\n'; ++expected) {
         expectedBraces += *expected == '{' || *expected == '}';
+        expectedSlash |= *expected == '/';
       }
       std::size_t wide = 0, narrow = 0, chosen = 0;
+      bool wideSlash = false, narrowSlash = false, chosenSlash = false;
       if (__builtin_cpu_supports("avx2")) {
-        ASSERT_EQ(FindLineEndAvx2(p, end, wide), expected);
+        ASSERT_EQ(FindLineEndAvx2(p, end, wide, wideSlash), expected);
         ASSERT_EQ(wide, expectedBraces);
+        ASSERT_EQ(wideSlash, expectedSlash);
       }
-      ASSERT_EQ(FindLineEndSse2(p, end, narrow), expected);
-      ASSERT_EQ(FindLineEnd(p, end, chosen), expected);
+      ASSERT_EQ(FindLineEndSse2(p, end, narrow, narrowSlash), expected);
+      ASSERT_EQ(FindLineEnd(p, end, chosen, chosenSlash), expected);
       ASSERT_EQ(narrow, expectedBraces);
       ASSERT_EQ(chosen, expectedBraces);
+      ASSERT_EQ(narrowSlash, expectedSlash);
+      ASSERT_EQ(chosenSlash, expectedSlash);
     }
   }
 }
