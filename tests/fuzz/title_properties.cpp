@@ -22,9 +22,11 @@
 #include "convert/layouts/mpl2_reader.h"
 #include "convert/layouts/subrip_reader.h"
 #include "convert/letters/windows1250_transcoder.h"
+#include "convert/line_source.h"
 #include "convert/sources/dcp_subtitle_reader.h"
 #include "convert/title_image.h"
 #include "convert/title_line.h"
+#include "convert/title_readers.h"
 #include "display/image_decoder.h"
 #include "shared/operator_panel.h"
 #include "support/utf8_of.h"
@@ -63,20 +65,31 @@ constexpr Letter kLetters[] = {
     {'\x8A', '\xEE', "S"},  {'\x9A', '\xEA', "s"},   // Š š
 };
 
-ByteString ReferenceCharMode(std::string_view text, CharMode mode) {
-  ByteString out;
-  for (const char c : text) {
-    const Letter* letter = nullptr;
-    for (const Letter& l : kLetters) letter = l.windows1250 == c ? &l : letter;
-    if (letter == nullptr) {
-      out += c;
-    } else if (mode == CharMode::DeviceCodes) {
-      out += letter->deviceCode;
-    } else {
-      out += letter->plain;
+// What the display gets in `mode` for the byte `c`.
+std::string_view InCharMode(const char& c, CharMode mode) {
+  for (const Letter& l : kLetters) {
+    if (l.windows1250 == c) {
+      return mode == CharMode::DeviceCodes ? std::string_view(&l.deviceCode, 1) : l.plain;
     }
   }
+  return {&c, 1};
+}
+
+ByteString ReferenceCharMode(std::string_view text, CharMode mode) {
+  ByteString out;
+  for (const char& c : text) out += InCharMode(c, mode);
   return out;
+}
+
+// Whether `shown` is `text` in `mode`, compared as it goes rather than written out first.
+bool ShownInCharMode(std::string_view shown, std::string_view text, CharMode mode) {
+  std::size_t at = 0;
+  for (const char& c : text) {
+    const std::string_view letter = InCharMode(c, mode);
+    if (shown.substr(at, letter.size()) != letter) return false;
+    at += letter.size();
+  }
+  return at == shown.size();
 }
 
 // The length of the well-formed UTF-8 sequence at `at`, after Unicode's table of well-formed
@@ -390,7 +403,9 @@ std::optional<std::pair<std::int64_t, std::int64_t>> RateOf(std::string_view tex
 }
 
 // Records in a row with the same text, as the display reads them: record i shows from
-// start + i × step for `length` frames. One run stands for the many records of a long title or a
+// start + i × step for `length` frames. The text is in Windows-1250 as the display's letters
+// have it, before the character mode, which only the check of the records applies: one
+// reference serves both modes. One run stands for the many records of a long title or a
 // long gap, so that the reference costs what the file does, not what its image does.
 struct ExpectedTitle {
   std::int64_t start = 0;
@@ -479,7 +494,7 @@ LineFault TimedLayoutOf(std::string_view head) {
     if (const std::size_t text = line.find_first_not_of(" \t"); text != std::string_view::npos) {
       if (LooksLikeSubRip(head.substr(at))) return LineFault::SubRipWithoutRate;
       if (LooksLikeMpl2(head.substr(at))) return LineFault::Mpl2WithoutRate;
-      if (line[text] == '{' && ParseTitleLine(line)) return LineFault::None;
+      if (line[text] == '{' && ScanTitleLine(line)) return LineFault::None;
     }
     if (end == std::string_view::npos) break;
     at = end + 1;
@@ -489,8 +504,7 @@ LineFault TimedLayoutOf(std::string_view head) {
 
 // What the conversion must give when the file is read in `encoding`, which for a file with no
 // byte order mark and no UTF-8 is the single-byte encoding that the conversion chose.
-Expected Reference(std::string_view bytes, CharMode mode, TextEncoding singleByte,
-                   Reading reading) {
+Expected Reference(std::string_view bytes, TextEncoding singleByte, Reading reading) {
   Expected e;
   std::string_view body = bytes;
   std::size_t consumed = 0;
@@ -504,11 +518,13 @@ Expected Reference(std::string_view bytes, CharMode mode, TextEncoding singleByt
     e.encoding = singleByte;
   }
   // The layout is told from the first 4 KB of the file after its byte order mark.
-  std::string head(body.substr(0, 4096));
+  std::string_view head = body.substr(0, 4096);
+  std::string decodedHead;
   DecodedUtf16 utf16;
   if (IsUtf16(e.encoding)) {
     const bool bigEndian = e.encoding == TextEncoding::Utf16BigEndian;
-    head = ReferenceUtf16(head, bigEndian).utf8;
+    decodedHead = ReferenceUtf16(head, bigEndian).utf8;
+    head = decodedHead;
     utf16 = ReferenceUtf16(body, bigEndian);
     body = utf16.utf8;
   }
@@ -533,6 +549,8 @@ Expected Reference(std::string_view bytes, CharMode mode, TextEncoding singleByt
   std::int64_t previousEnd = 0;  // the display's clock
   bool titleSeen = false;
   const std::vector<ReferenceLine> lines = SplitLines(body);
+  e.progress.reserve(lines.size());
+  e.titles.reserve(lines.size());
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::size_t number = i + 1;
     const std::string_view line = lines[i].text;
@@ -602,12 +620,11 @@ Expected Reference(std::string_view bytes, CharMode mode, TextEncoding singleByt
       }
       // The text once for every 65535 frames: whole records of 65535, then one of the rest; a
       // title of no frames still gets its record.
-      const ByteString shown = ReferenceCharMode(written, mode);
       const std::int64_t whole = duration / 65535;
       const std::int64_t rest = duration % 65535;
-      if (whole > 0) e.titles.push_back({shownFrom, 65535, 65535, whole, shown});
+      if (whole > 0) e.titles.push_back({shownFrom, 65535, 65535, whole, written});
       if (rest > 0 || whole == 0)
-        e.titles.push_back({shownFrom + whole * 65535, rest, 0, 1, shown});
+        e.titles.push_back({shownFrom + whole * 65535, rest, 0, 1, written});
       previousEnd = shownFrom + duration;
     };
 
@@ -709,6 +726,9 @@ void CheckSingleByteChoice(std::string_view bytes, TextEncoding chosen, Verdict&
 
 class ProgressPanel : public OperatorPanel {
  public:
+  // Room for the progress of a usual input at once: growing it step by step would cost the fuzzer
+  // more than the conversion of a few lines.
+  ProgressPanel() { progress.reserve(64); }
   void AddStatus(const std::string&) override {}
   void SetProgress(float percent) override { progress.push_back(percent); }
   void SetInputsEnabled(bool) override {}
@@ -719,9 +739,39 @@ class ProgressPanel : public OperatorPanel {
 };
 
 struct Run {
+  CharMode mode = CharMode::DeviceCodes;
   ConversionResult result;
   std::vector<float> progress;
 };
+
+// Bytes that no reader of whole documents takes, converted by the line layouts alone: what
+// ConvertTitleBytes does with them once those readers have declined. The first conversion of an
+// input goes through ConvertTitleBytes and shows that they decline; the readers' choice does not
+// depend on the mode or the reading asked, and asking FFmpeg's probe, the XML parser and uchardet
+// again for every other conversion would cost the fuzzer more than the conversion itself.
+ConversionResult ConvertLinesOf(std::string_view bytes, CharMode mode, OperatorPanel& panel,
+                                const ConversionOptions& options) {
+  TitleInput input;
+  input.head = bytes.substr(0, kTitleHeadLength);
+  // The head and a byte order mark before it, as the entrance gives it to the line readers.
+  input.text = LineText(bytes.substr(0, kTitleHeadLength + 3), options);
+  input.length = bytes.size();
+  input.bytes = bytes;
+  return ConvertTitleLines(input, ChooseLineReader(input.text), mode, panel, options);
+}
+
+// A conversion from memory with the progress it reported: through the entrance, or by the line
+// layouts alone.
+Run ConvertRun(std::string_view bytes, CharMode mode, const ConversionOptions& options,
+               bool entrance) {
+  Run run;
+  run.mode = mode;
+  ProgressPanel panel;
+  run.result = entrance ? ConvertTitleBytes(bytes, mode, panel, options)
+                        : ConvertLinesOf(bytes, mode, panel, options);
+  run.progress = std::move(panel.progress);
+  return run;
+}
 
 // A file in memory holding `bytes`, removed with its descriptor.
 class MemoryFile {
@@ -780,7 +830,8 @@ constexpr std::int64_t kDecodedRecords = 256;
 // bytes of frames waited after the previous title, two of frames shown, the text, "{".
 class RecordCheck {
  public:
-  RecordCheck(std::string_view image, Verdict& v) : image_(image), v_(v) {}
+  RecordCheck(std::string_view image, CharMode mode, Verdict& v)
+      : image_(image), mode_(mode), v_(v) {}
 
   // Reads the records of `run`; false at the first that differs.
   bool Run(const ExpectedTitle& run) {
@@ -812,7 +863,8 @@ class RecordCheck {
     const std::int64_t start = clock_ + Word(at_);
     v_.Expect(start == run.start + i * run.step, "a title starts at another frame");
     v_.Expect(Word(at_ + 2) == run.length, "a title lasts other frames");
-    v_.Expect(image_.substr(at_ + 4, end - at_ - 4) == run.text, "a title's text differs");
+    v_.Expect(ShownInCharMode(image_.substr(at_ + 4, end - at_ - 4), run.text, mode_),
+              "a title's text differs");
     clock_ = start + run.length;
     at_ = end + 1;
     return !v_.failed();
@@ -823,13 +875,15 @@ class RecordCheck {
   }
 
   std::string_view image_;
+  CharMode mode_;
   Verdict& v_;
   std::size_t at_ = 0;
   std::int64_t clock_ = 0;
 };
 
-void CheckRecords(std::string_view image, const std::vector<ExpectedTitle>& runs, Verdict& v) {
-  RecordCheck check(image, v);
+void CheckRecords(std::string_view image, const std::vector<ExpectedTitle>& runs, CharMode mode,
+                  Verdict& v) {
+  RecordCheck check(image, mode, v);
   for (const ExpectedTitle& run : runs) {
     if (!check.Run(run)) return;
   }
@@ -837,6 +891,7 @@ void CheckRecords(std::string_view image, const std::vector<ExpectedTitle>& runs
 }
 
 void CheckAgainstReference(const Run& run, const Expected& e, Reading reading, Verdict& v) {
+  const CharMode mode = run.mode;
   const ConversionResult& r = run.result;
   v.Expect(r.outcome != ConversionOutcome::Unreadable, "bytes in memory were unreadable");
   v.Expect(r.encoding == e.encoding, "the encoding differs from the reference's");
@@ -906,7 +961,7 @@ void CheckAgainstReference(const Run& run, const Expected& e, Reading reading, V
     PadTitleImage(filled);
     v.Expect(DecodeTitleImage(filled).ok(), "the display cannot read the image");
   }
-  CheckRecords(r.image, e.titles, v);
+  CheckRecords(r.image, e.titles, mode, v);
 }
 
 // The same bytes read from a file must give the very same answer, progress included.
@@ -1075,9 +1130,9 @@ std::string CheckCharModes(std::string_view text) {
 void CheckSubRipRepair(std::string_view bytes, CharMode mode, TextEncoding encoding, Verdict& v) {
   ProgressPanel panel;
   ConversionOptions options{.displayRate = FrameRate{25, 1}, .encoding = encoding};
-  const ConversionResult strict = ConvertTitleBytes(bytes, mode, panel, options);
+  const ConversionResult strict = ConvertLinesOf(bytes, mode, panel, options);
   options.repair = true;
-  const ConversionResult repaired = ConvertTitleBytes(bytes, mode, panel, options);
+  const ConversionResult repaired = ConvertLinesOf(bytes, mode, panel, options);
   // Only a file in which no title is left.
   v.Expect(repaired.outcome == ConversionOutcome::Converted || repaired.fault == LineFault::NoTitle,
            "repair refused a SubRip file");
@@ -1117,11 +1172,44 @@ void CheckFile(std::string_view bytes, const Run& fromBytes, CharMode mode, Verd
   const MemoryFile file(bytes);
   if (!v.Expect(file.fd() >= 0, "cannot make a file of the bytes")) return;
   Run fromFile;
+  fromFile.mode = mode;
   ProgressPanel panel;
   fromFile.result = ConvertTitleFile(file.path(), mode, panel);
   fromFile.progress = std::move(panel.progress);
   CheckFileAgrees(fromBytes, fromFile, v);
   CheckLineReader(bytes, file.fd(), 1 + bytes.size() % 19, v);
+}
+
+// Repair never refuses a line, and leaves a file without faults as it was.
+void CheckRepair(std::string_view bytes, const Run& strict, TextEncoding chosen, Verdict& v) {
+  const Run repaired =
+      ConvertRun(bytes, strict.mode, {.repair = true, .encoding = chosen}, /*entrance=*/false);
+  const Expected expected = Reference(bytes, chosen, {.repair = true});
+  CheckAgainstReference(repaired, expected, {.repair = true}, v);
+  if (expected.timed) {
+    CheckSubRipRepair(bytes, strict.mode, chosen, v);
+    return;
+  }
+  v.Expect(repaired.result.outcome == ConversionOutcome::Converted || expected.noTitle,
+           "repair refused a line");
+  if (expected.problems.empty()) {
+    v.Expect(repaired.result.image == strict.result.image &&
+                 strict.result.outcome == ConversionOutcome::Converted,
+             "a file without faults gives another image with repair");
+  }
+}
+
+// Read to the end, every problem listed; the answer is the strict reading's.
+void CheckEveryProblem(std::string_view bytes, const Run& strict, TextEncoding chosen, Verdict& v) {
+  const Run listed = ConvertRun(bytes, strict.mode, {.collectProblems = true, .encoding = chosen},
+                                /*entrance=*/false);
+  CheckAgainstReference(listed, Reference(bytes, chosen, {.toTheEnd = true}), {.toTheEnd = true},
+                        v);
+  v.Expect(listed.result.outcome == strict.result.outcome &&
+               listed.result.image == strict.result.image &&
+               listed.result.lineNumber == strict.result.lineNumber &&
+               listed.result.reason == strict.result.reason,
+           "reading to the end changed the strict reading's answer");
 }
 
 // DCP subtitle XML goes to a reader of its own, which the reference of lines does not model: it
@@ -1153,65 +1241,30 @@ std::string CheckConversion(std::string_view bytes) {
   // The encoding is decided once; the other conversions are given it, as they would decide it
   // the same way from the same bytes.
   std::optional<TextEncoding> decided;
+  std::optional<Expected> strict;  // the strict reading's, which serves both modes
   for (const CharMode mode : {CharMode::DeviceCodes, CharMode::PlainLetters}) {
     const char* const name =
         mode == CharMode::DeviceCodes ? "conversion, device codes" : "conversion, plain letters";
-    Run fromBytes;
-    {
-      ProgressPanel panel;
-      fromBytes.result = ConvertTitleBytes(bytes, mode, panel, {.encoding = decided});
-      fromBytes.progress = std::move(panel.progress);
-    }
+    const Run fromBytes = ConvertRun(bytes, mode, {.encoding = decided}, !decided.has_value());
     // A file that a reader of whole documents took (ASS, WebVTT, a format FFmpeg's probe knows)
     // is outside the reference of lines; the rules of timed sources are tested on their own.
     if (!fromBytes.result.sourceFormat.empty()) return v.Take(name);
     const TextEncoding chosen = fromBytes.result.encoding;
-    decided = chosen;
     if (!FindByteOrderMark(bytes) && !IsUtf8Text(bytes)) CheckSingleByteChoice(bytes, chosen, v);
-    const Expected strict = Reference(bytes, mode, chosen, {});
-    CheckAgainstReference(fromBytes, strict, {}, v);
+    if (!strict || chosen != decided) strict = Reference(bytes, chosen, {});
+    decided = chosen;
+    CheckAgainstReference(fromBytes, *strict, {}, v);
     if (ChecksOnlyOnce(bytes, fromBytes.result)) return v.Take(name);
     if (mode == oneMode) {
       // The file differs from memory in how it is read, not in the mode.
       if (ThroughFile(bytes)) CheckFile(bytes, fromBytes, mode, v);
       if (v.failed()) return v.Take(name);
-      ProgressPanel panel;
-
-      // Repair never refuses a line, and leaves a file without faults as it was.
-      Run repaired;
-      repaired.result = ConvertTitleBytes(bytes, mode, panel, {.repair = true, .encoding = chosen});
-      repaired.progress = std::move(panel.progress);
-      const Expected expected = Reference(bytes, mode, chosen, {.repair = true});
-      CheckAgainstReference(repaired, expected, {.repair = true}, v);
-      if (!expected.timed) {
-        v.Expect(repaired.result.outcome == ConversionOutcome::Converted || expected.noTitle,
-                 "repair refused a line");
-        if (expected.problems.empty()) {
-          v.Expect(repaired.result.image == fromBytes.result.image &&
-                       fromBytes.result.outcome == ConversionOutcome::Converted,
-                   "a file without faults gives another image with repair");
-        }
-      } else {
-        CheckSubRipRepair(bytes, mode, chosen, v);
-      }
+      CheckRepair(bytes, fromBytes, chosen, v);
       if (v.failed()) return v.Take("repair");
     } else {
-      // Read to the end, every problem listed; the answer is the strict reading's.
-      Run listed;
-      ProgressPanel panel;
-      listed.result =
-          ConvertTitleBytes(bytes, mode, panel, {.collectProblems = true, .encoding = chosen});
-      listed.progress = std::move(panel.progress);
-      CheckAgainstReference(listed, Reference(bytes, mode, chosen, {.toTheEnd = true}),
-                            {.toTheEnd = true}, v);
-      v.Expect(listed.result.outcome == fromBytes.result.outcome &&
-                   listed.result.image == fromBytes.result.image &&
-                   listed.result.lineNumber == fromBytes.result.lineNumber &&
-                   listed.result.reason == fromBytes.result.reason,
-               "reading to the end changed the strict reading's answer");
+      CheckEveryProblem(bytes, fromBytes, chosen, v);
       if (v.failed()) return v.Take("every problem");
     }
-    if (v.failed()) return v.Take(name);
   }
   // Blocks of 1 to 19 bytes cut UTF-8 sequences at every place.
   const std::size_t block = 1 + bytes.size() % 19;
