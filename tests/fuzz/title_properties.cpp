@@ -435,6 +435,10 @@ struct Expected {
   bool timed = false;       // the file opens like SubRip or MPL2, whose times need a frame rate
   bool simplified = false;  // a character the display cannot show was written otherwise
   bool noTitle = false;     // repair left out every line of a file that has lines
+  // Where the strict reading stops, at the first line it refuses: the progress it has reported
+  // and the frame-rate line it has found by then. A reading to the end serves it as well.
+  std::size_t strictProgress = 0;
+  std::optional<std::pair<std::int64_t, std::int64_t>> strictRate;
 };
 
 using testing::Utf8Of;
@@ -679,6 +683,8 @@ Expected Reference(std::string_view bytes, TextEncoding singleByte, Reading read
     if (lineFault != LineFault::None && e.badLine == 0) {
       e.badLine = number;
       e.fault = lineFault;
+      e.strictProgress = e.progress.size();
+      e.strictRate = e.rate;
       if (!reading.repair && !reading.toTheEnd) return e;
     }
     const auto from = static_cast<std::size_t>(line.data() - body.data());
@@ -895,9 +901,12 @@ void CheckAgainstReference(const Run& run, const Expected& e, Reading reading, V
   const ConversionResult& r = run.result;
   v.Expect(r.outcome != ConversionOutcome::Unreadable, "bytes in memory were unreadable");
   v.Expect(r.encoding == e.encoding, "the encoding differs from the reference's");
-  v.Expect(run.progress.size() == e.progress.size(),
+  // The strict reading stops at the first line it refuses.
+  const bool stops = !reading.repair && !reading.toTheEnd && e.badLine != 0;
+  const std::size_t progressReports = stops ? e.strictProgress : e.progress.size();
+  v.Expect(run.progress.size() == progressReports,
            "progress was not reported once after each line read");
-  for (std::size_t i = 0; i < run.progress.size() && i < e.progress.size(); ++i) {
+  for (std::size_t i = 0; i < run.progress.size() && i < progressReports; ++i) {
     v.Expect(run.progress[i] <= 100.0f, "progress went above 100");
     v.Expect(i == 0 || run.progress[i] >= run.progress[i - 1], "progress fell");
     const double off = run.progress[i] - e.progress[i];
@@ -905,9 +914,11 @@ void CheckAgainstReference(const Run& run, const Expected& e, Reading reading, V
   }
   if (v.failed()) return;
   const bool rate = r.fileFrameRate.has_value();
-  v.Expect(rate == e.rate.has_value() && (!rate || (r.fileFrameRate->numerator * e.rate->second ==
-                                                    e.rate->first * r.fileFrameRate->denominator)),
-           "the frame-rate line's rate differs from the reference's");
+  const auto& wantRate = stops ? e.strictRate : e.rate;
+  v.Expect(
+      rate == wantRate.has_value() && (!rate || (r.fileFrameRate->numerator * wantRate->second ==
+                                                 wantRate->first * r.fileFrameRate->denominator)),
+      "the frame-rate line's rate differs from the reference's");
   if (reading.toTheEnd && !e.timed) {
     std::vector<ExpectedProblem> got;
     for (const LineProblem& p : r.problems) got.push_back({p.lineNumber, p.kind, p.refused()});
@@ -1200,11 +1211,12 @@ void CheckRepair(std::string_view bytes, const Run& strict, TextEncoding chosen,
 }
 
 // Read to the end, every problem listed; the answer is the strict reading's.
-void CheckEveryProblem(std::string_view bytes, const Run& strict, TextEncoding chosen, Verdict& v) {
-  const Run listed = ConvertRun(bytes, strict.mode, {.collectProblems = true, .encoding = chosen},
-                                /*entrance=*/false);
-  CheckAgainstReference(listed, Reference(bytes, chosen, {.toTheEnd = true}), {.toTheEnd = true},
-                        v);
+void CheckEveryProblem(std::string_view bytes, const Run& strict, const Expected& toTheEnd,
+                       Verdict& v) {
+  const Run listed =
+      ConvertRun(bytes, strict.mode, {.collectProblems = true, .encoding = strict.result.encoding},
+                 /*entrance=*/false);
+  CheckAgainstReference(listed, toTheEnd, {.toTheEnd = true}, v);
   v.Expect(listed.result.outcome == strict.result.outcome &&
                listed.result.image == strict.result.image &&
                listed.result.lineNumber == strict.result.lineNumber &&
@@ -1241,7 +1253,8 @@ std::string CheckConversion(std::string_view bytes) {
   // The encoding is decided once; the other conversions are given it, as they would decide it
   // the same way from the same bytes.
   std::optional<TextEncoding> decided;
-  std::optional<Expected> strict;  // the strict reading's, which serves both modes
+  // The reading to the end, which serves the strict reading too, in both modes.
+  std::optional<Expected> toTheEnd;
   for (const CharMode mode : {CharMode::DeviceCodes, CharMode::PlainLetters}) {
     const char* const name =
         mode == CharMode::DeviceCodes ? "conversion, device codes" : "conversion, plain letters";
@@ -1251,9 +1264,9 @@ std::string CheckConversion(std::string_view bytes) {
     if (!fromBytes.result.sourceFormat.empty()) return v.Take(name);
     const TextEncoding chosen = fromBytes.result.encoding;
     if (!FindByteOrderMark(bytes) && !IsUtf8Text(bytes)) CheckSingleByteChoice(bytes, chosen, v);
-    if (!strict || chosen != decided) strict = Reference(bytes, chosen, {});
+    if (!toTheEnd || chosen != decided) toTheEnd = Reference(bytes, chosen, {.toTheEnd = true});
     decided = chosen;
-    CheckAgainstReference(fromBytes, *strict, {}, v);
+    CheckAgainstReference(fromBytes, *toTheEnd, {}, v);
     if (ChecksOnlyOnce(bytes, fromBytes.result)) return v.Take(name);
     if (mode == oneMode) {
       // The file differs from memory in how it is read, not in the mode.
@@ -1262,7 +1275,7 @@ std::string CheckConversion(std::string_view bytes) {
       CheckRepair(bytes, fromBytes, chosen, v);
       if (v.failed()) return v.Take("repair");
     } else {
-      CheckEveryProblem(bytes, fromBytes, chosen, v);
+      CheckEveryProblem(bytes, fromBytes, *toTheEnd, v);
       if (v.failed()) return v.Take("every problem");
     }
   }
