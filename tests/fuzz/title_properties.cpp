@@ -750,31 +750,46 @@ struct Run {
   std::vector<float> progress;
 };
 
-// Bytes that no reader of whole documents takes, converted by the line layouts alone: what
-// ConvertTitleBytes does with them once those readers have declined. The first conversion of an
-// input goes through ConvertTitleBytes and shows that they decline; the readers' choice does not
-// depend on the mode or the reading asked, and asking FFmpeg's probe, the XML parser and uchardet
-// again for every other conversion would cost the fuzzer more than the conversion itself.
-ConversionResult ConvertLinesOf(std::string_view bytes, CharMode mode, OperatorPanel& panel,
-                                const ConversionOptions& options) {
-  TitleInput input;
-  input.head = bytes.substr(0, kTitleHeadLength);
-  // The head and a byte order mark before it, as the entrance gives it to the line readers.
-  input.text = LineText(bytes.substr(0, kTitleHeadLength + 3), options);
-  input.length = bytes.size();
-  input.bytes = bytes;
-  return ConvertTitleLines(input, ChooseLineReader(input.text), mode, panel, options);
-}
+// Bytes that no reader of whole documents takes, as the line layouts get them: what
+// ConvertTitleBytes does with them once those readers have declined, in the encoding it chose.
+// The first conversion of an input goes through ConvertTitleBytes and shows that they decline; the
+// readers' choice and the line layout do not depend on the mode or the reading asked, and asking
+// FFmpeg's probe, the XML parser, uchardet and the layout probes again for every other conversion
+// would cost the fuzzer more than the conversion itself.
+class LineInput {
+ public:
+  LineInput(std::string_view bytes, TextEncoding encoding) : encoding_(encoding) {
+    input_.head = bytes.substr(0, kTitleHeadLength);
+    // The head and a byte order mark before it, as the entrance gives it to the line readers.
+    input_.text = LineText(bytes.substr(0, kTitleHeadLength + 3), {.encoding = encoding});
+    input_.length = bytes.size();
+    input_.bytes = bytes;
+    reader_ = &ChooseLineReader(input_.text);
+  }
 
-// A conversion from memory with the progress it reported: through the entrance, or by the line
-// layouts alone.
-Run ConvertRun(std::string_view bytes, CharMode mode, const ConversionOptions& options,
-               bool entrance) {
+  // A conversion with `options` besides the encoding.
+  ConversionResult Convert(CharMode mode, OperatorPanel& panel, ConversionOptions options) const {
+    options.encoding = encoding_;
+    return ConvertTitleLines(input_, *reader_, mode, panel, options);
+  }
+  std::string_view bytes() const { return input_.bytes; }
+  TextEncoding encoding() const { return encoding_; }
+
+ private:
+  TitleInput input_;
+  const TitleReader* reader_ = nullptr;
+  TextEncoding encoding_;
+};
+
+// A conversion from memory with the progress it reported: through the entrance when `lines` is
+// null, by the line layouts alone otherwise.
+Run ConvertRun(std::string_view bytes, const LineInput* lines, CharMode mode,
+               const ConversionOptions& options) {
   Run run;
   run.mode = mode;
   ProgressPanel panel;
-  run.result = entrance ? ConvertTitleBytes(bytes, mode, panel, options)
-                        : ConvertLinesOf(bytes, mode, panel, options);
+  run.result = lines == nullptr ? ConvertTitleBytes(bytes, mode, panel, options)
+                                : lines->Convert(mode, panel, options);
   run.progress = std::move(panel.progress);
   return run;
 }
@@ -1138,12 +1153,12 @@ std::string CheckCharModes(std::string_view text) {
 
 // A SubRip file read with a frame rate: repair refuses it only when no title is left, and leaves
 // one without faults as the strict reading does.
-void CheckSubRipRepair(std::string_view bytes, CharMode mode, TextEncoding encoding, Verdict& v) {
+void CheckSubRipRepair(const LineInput& lines, CharMode mode, Verdict& v) {
   ProgressPanel panel;
-  ConversionOptions options{.displayRate = FrameRate{25, 1}, .encoding = encoding};
-  const ConversionResult strict = ConvertLinesOf(bytes, mode, panel, options);
+  ConversionOptions options{.displayRate = FrameRate{25, 1}};
+  const ConversionResult strict = lines.Convert(mode, panel, options);
   options.repair = true;
-  const ConversionResult repaired = ConvertLinesOf(bytes, mode, panel, options);
+  const ConversionResult repaired = lines.Convert(mode, panel, options);
   // Only a file in which no title is left.
   v.Expect(repaired.outcome == ConversionOutcome::Converted || repaired.fault == LineFault::NoTitle,
            "repair refused a SubRip file");
@@ -1192,13 +1207,12 @@ void CheckFile(std::string_view bytes, const Run& fromBytes, CharMode mode, Verd
 }
 
 // Repair never refuses a line, and leaves a file without faults as it was.
-void CheckRepair(std::string_view bytes, const Run& strict, TextEncoding chosen, Verdict& v) {
-  const Run repaired =
-      ConvertRun(bytes, strict.mode, {.repair = true, .encoding = chosen}, /*entrance=*/false);
-  const Expected expected = Reference(bytes, chosen, {.repair = true});
+void CheckRepair(const LineInput& lines, const Run& strict, Verdict& v) {
+  const Run repaired = ConvertRun(lines.bytes(), &lines, strict.mode, {.repair = true});
+  const Expected expected = Reference(lines.bytes(), lines.encoding(), {.repair = true});
   CheckAgainstReference(repaired, expected, {.repair = true}, v);
   if (expected.timed) {
-    CheckSubRipRepair(bytes, strict.mode, chosen, v);
+    CheckSubRipRepair(lines, strict.mode, v);
     return;
   }
   v.Expect(repaired.result.outcome == ConversionOutcome::Converted || expected.noTitle,
@@ -1211,11 +1225,9 @@ void CheckRepair(std::string_view bytes, const Run& strict, TextEncoding chosen,
 }
 
 // Read to the end, every problem listed; the answer is the strict reading's.
-void CheckEveryProblem(std::string_view bytes, const Run& strict, const Expected& toTheEnd,
+void CheckEveryProblem(const LineInput& lines, const Run& strict, const Expected& toTheEnd,
                        Verdict& v) {
-  const Run listed =
-      ConvertRun(bytes, strict.mode, {.collectProblems = true, .encoding = strict.result.encoding},
-                 /*entrance=*/false);
+  const Run listed = ConvertRun(lines.bytes(), &lines, strict.mode, {.collectProblems = true});
   CheckAgainstReference(listed, toTheEnd, {.toTheEnd = true}, v);
   v.Expect(listed.result.outcome == strict.result.outcome &&
                listed.result.image == strict.result.image &&
@@ -1251,31 +1263,33 @@ std::string CheckConversion(std::string_view bytes) {
   // since each conversion costs the fuzzer its time.
   const CharMode oneMode = bytes.size() % 2 == 0 ? CharMode::DeviceCodes : CharMode::PlainLetters;
   // The encoding is decided once; the other conversions are given it, as they would decide it
-  // the same way from the same bytes.
-  std::optional<TextEncoding> decided;
-  // The reading to the end, which serves the strict reading too, in both modes.
+  // the same way from the same bytes. The reading to the end serves the strict reading too, in
+  // both modes.
+  std::optional<LineInput> lines;
   std::optional<Expected> toTheEnd;
   for (const CharMode mode : {CharMode::DeviceCodes, CharMode::PlainLetters}) {
     const char* const name =
         mode == CharMode::DeviceCodes ? "conversion, device codes" : "conversion, plain letters";
-    const Run fromBytes = ConvertRun(bytes, mode, {.encoding = decided}, !decided.has_value());
+    const Run fromBytes = ConvertRun(bytes, lines ? &*lines : nullptr, mode, {});
     // A file that a reader of whole documents took (ASS, WebVTT, a format FFmpeg's probe knows)
     // is outside the reference of lines; the rules of timed sources are tested on their own.
     if (!fromBytes.result.sourceFormat.empty()) return v.Take(name);
     const TextEncoding chosen = fromBytes.result.encoding;
     if (!FindByteOrderMark(bytes) && !IsUtf8Text(bytes)) CheckSingleByteChoice(bytes, chosen, v);
-    if (!toTheEnd || chosen != decided) toTheEnd = Reference(bytes, chosen, {.toTheEnd = true});
-    decided = chosen;
+    if (!lines || chosen != lines->encoding()) {
+      lines.emplace(bytes, chosen);
+      toTheEnd = Reference(bytes, chosen, {.toTheEnd = true});
+    }
     CheckAgainstReference(fromBytes, *toTheEnd, {}, v);
     if (ChecksOnlyOnce(bytes, fromBytes.result)) return v.Take(name);
     if (mode == oneMode) {
       // The file differs from memory in how it is read, not in the mode.
       if (ThroughFile(bytes)) CheckFile(bytes, fromBytes, mode, v);
       if (v.failed()) return v.Take(name);
-      CheckRepair(bytes, fromBytes, chosen, v);
+      CheckRepair(*lines, fromBytes, v);
       if (v.failed()) return v.Take("repair");
     } else {
-      CheckEveryProblem(bytes, fromBytes, *toTheEnd, v);
+      CheckEveryProblem(*lines, fromBytes, *toTheEnd, v);
       if (v.failed()) return v.Take("every problem");
     }
   }
