@@ -271,6 +271,8 @@ struct ReferenceLine {
 // Lines ended by CR LF, a lone CR or a lone LF; a line end at the very end opens no new line.
 std::vector<ReferenceLine> SplitLines(std::string_view bytes) {
   std::vector<ReferenceLine> lines;
+  lines.reserve(1 + static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n') +
+                                             std::count(bytes.begin(), bytes.end(), '\r')));
   std::size_t from = 0;
   while (from < bytes.size()) {
     std::size_t at = from;
@@ -555,6 +557,7 @@ Expected Reference(std::string_view bytes, TextEncoding singleByte, Reading read
   const std::vector<ReferenceLine> lines = SplitLines(body);
   e.progress.reserve(lines.size());
   e.titles.reserve(lines.size());
+  e.problems.reserve(lines.size());
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::size_t number = i + 1;
     const std::string_view line = lines[i].text;
