@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "convert/encoding/encoding_detector.h"
@@ -76,6 +77,12 @@ std::size_t ByteOrderMarkLength(std::string_view bytes, TextEncoding encoding) {
   return !mark.empty() && bytes.starts_with(mark) ? mark.size() : 0;
 }
 
+// The block a file of `length` bytes is read in: the whole file when it is small, so that a short
+// file does not cost a buffer of the largest block, which the system maps afresh every time.
+std::size_t BlockFor(std::size_t length) {
+  return std::clamp<std::size_t>(length, 1, LineReader::kBlock);
+}
+
 // Converts `bytes`, in `encoding`, after the first `skipped` (a byte order mark).
 ConversionResult ConvertBytesIn(std::string_view bytes, TextEncoding encoding, std::size_t skipped,
                                 const TitleReader& reader, CharMode mode,
@@ -87,7 +94,7 @@ ConversionResult ConvertBytesIn(std::string_view bytes, TextEncoding encoding, s
   const FileExtent extent{bytes.size(), skipped};
   if (IsUtf16(encoding)) {
     Utf16Reader decoder(body, encoding == TextEncoding::Utf16BigEndian);
-    LineReader lines(decoder);
+    LineReader lines(decoder, BlockFor(body.size()));
     ConvertLines(lines, reader, extent, mode, options, panel, result);
   } else {
     LineReader lines(body);
@@ -106,10 +113,10 @@ ConversionResult ConvertFileIn(int fd, std::size_t length, TextEncoding encoding
   const FileExtent extent{length, skipped};
   if (IsUtf16(encoding)) {
     Utf16Reader decoder(fd, encoding == TextEncoding::Utf16BigEndian);
-    LineReader lines(decoder);
+    LineReader lines(decoder, BlockFor(length));
     ConvertLines(lines, reader, extent, mode, options, panel, result);
   } else {
-    LineReader lines(fd);
+    LineReader lines(fd, BlockFor(length));
     ConvertLines(lines, reader, extent, mode, options, panel, result);
   }
   return result;

@@ -106,6 +106,9 @@ DecodedImage DecodeTitleImage(std::string_view image) {
     return result;
   }
 
+  // A title to each terminator at most: the list is made once rather than grown title by title.
+  result.titles.reserve(
+      static_cast<std::size_t>(std::count(image.begin(), image.end(), kRecordTerminator)));
   std::size_t pos = 0;
   std::int64_t previousEnd = 0;
   bool recordsComplete = true;

@@ -84,6 +84,7 @@ TEST(Repair, KnowsAFrameRateLineOnlyAsTheFirstTitle) {
       {"{1}{1}201\n{30}{40}a", "1-1:201 30-40:a ", ""},   // no rate from 1 to 200
       {"{1}{1}0.5\n{30}{40}a", "1-1:0.5 30-40:a ", ""},
       {"{1}{1}25 fps\n{30}{40}a", "1-1:25 fps 30-40:a ", ""},
+      {"{1}{1}3/2\n{30}{40}a", "1-1:3/2 30-40:a ", ""},  // a fraction is a title's text
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);

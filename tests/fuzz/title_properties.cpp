@@ -22,9 +22,11 @@
 #include "convert/layouts/mpl2_reader.h"
 #include "convert/layouts/subrip_reader.h"
 #include "convert/letters/windows1250_transcoder.h"
+#include "convert/line_source.h"
 #include "convert/sources/dcp_subtitle_reader.h"
 #include "convert/title_image.h"
 #include "convert/title_line.h"
+#include "convert/title_readers.h"
 #include "display/image_decoder.h"
 #include "shared/operator_panel.h"
 #include "support/utf8_of.h"
@@ -63,20 +65,31 @@ constexpr Letter kLetters[] = {
     {'\x8A', '\xEE', "S"},  {'\x9A', '\xEA', "s"},   // Š š
 };
 
-ByteString ReferenceCharMode(std::string_view text, CharMode mode) {
-  ByteString out;
-  for (const char c : text) {
-    const Letter* letter = nullptr;
-    for (const Letter& l : kLetters) letter = l.windows1250 == c ? &l : letter;
-    if (letter == nullptr) {
-      out += c;
-    } else if (mode == CharMode::DeviceCodes) {
-      out += letter->deviceCode;
-    } else {
-      out += letter->plain;
+// What the display gets in `mode` for the byte `c`.
+std::string_view InCharMode(const char& c, CharMode mode) {
+  for (const Letter& l : kLetters) {
+    if (l.windows1250 == c) {
+      return mode == CharMode::DeviceCodes ? std::string_view(&l.deviceCode, 1) : l.plain;
     }
   }
+  return {&c, 1};
+}
+
+ByteString ReferenceCharMode(std::string_view text, CharMode mode) {
+  ByteString out;
+  for (const char& c : text) out += InCharMode(c, mode);
   return out;
+}
+
+// Whether `shown` is `text` in `mode`, compared as it goes rather than written out first.
+bool ShownInCharMode(std::string_view shown, std::string_view text, CharMode mode) {
+  std::size_t at = 0;
+  for (const char& c : text) {
+    const std::string_view letter = InCharMode(c, mode);
+    if (shown.substr(at, letter.size()) != letter) return false;
+    at += letter.size();
+  }
+  return at == shown.size();
 }
 
 // The length of the well-formed UTF-8 sequence at `at`, after Unicode's table of well-formed
@@ -258,6 +271,8 @@ struct ReferenceLine {
 // Lines ended by CR LF, a lone CR or a lone LF; a line end at the very end opens no new line.
 std::vector<ReferenceLine> SplitLines(std::string_view bytes) {
   std::vector<ReferenceLine> lines;
+  lines.reserve(1 + static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n') +
+                                             std::count(bytes.begin(), bytes.end(), '\r')));
   std::size_t from = 0;
   while (from < bytes.size()) {
     std::size_t at = from;
@@ -390,7 +405,9 @@ std::optional<std::pair<std::int64_t, std::int64_t>> RateOf(std::string_view tex
 }
 
 // Records in a row with the same text, as the display reads them: record i shows from
-// start + i × step for `length` frames. One run stands for the many records of a long title or a
+// start + i × step for `length` frames. The text is in Windows-1250 as the display's letters
+// have it, before the character mode, which only the check of the records applies: one
+// reference serves both modes. One run stands for the many records of a long title or a
 // long gap, so that the reference costs what the file does, not what its image does.
 struct ExpectedTitle {
   std::int64_t start = 0;
@@ -420,6 +437,10 @@ struct Expected {
   bool timed = false;       // the file opens like SubRip or MPL2, whose times need a frame rate
   bool simplified = false;  // a character the display cannot show was written otherwise
   bool noTitle = false;     // repair left out every line of a file that has lines
+  // Where the strict reading stops, at the first line it refuses: the progress it has reported
+  // and the frame-rate line it has found by then. A reading to the end serves it as well.
+  std::size_t strictProgress = 0;
+  std::optional<std::pair<std::int64_t, std::int64_t>> strictRate;
 };
 
 using testing::Utf8Of;
@@ -479,7 +500,7 @@ LineFault TimedLayoutOf(std::string_view head) {
     if (const std::size_t text = line.find_first_not_of(" \t"); text != std::string_view::npos) {
       if (LooksLikeSubRip(head.substr(at))) return LineFault::SubRipWithoutRate;
       if (LooksLikeMpl2(head.substr(at))) return LineFault::Mpl2WithoutRate;
-      if (line[text] == '{' && ParseTitleLine(line)) return LineFault::None;
+      if (line[text] == '{' && ScanTitleLine(line)) return LineFault::None;
     }
     if (end == std::string_view::npos) break;
     at = end + 1;
@@ -489,8 +510,7 @@ LineFault TimedLayoutOf(std::string_view head) {
 
 // What the conversion must give when the file is read in `encoding`, which for a file with no
 // byte order mark and no UTF-8 is the single-byte encoding that the conversion chose.
-Expected Reference(std::string_view bytes, CharMode mode, TextEncoding singleByte,
-                   Reading reading) {
+Expected Reference(std::string_view bytes, TextEncoding singleByte, Reading reading) {
   Expected e;
   std::string_view body = bytes;
   std::size_t consumed = 0;
@@ -504,11 +524,13 @@ Expected Reference(std::string_view bytes, CharMode mode, TextEncoding singleByt
     e.encoding = singleByte;
   }
   // The layout is told from the first 4 KB of the file after its byte order mark.
-  std::string head(body.substr(0, 4096));
+  std::string_view head = body.substr(0, 4096);
+  std::string decodedHead;
   DecodedUtf16 utf16;
   if (IsUtf16(e.encoding)) {
     const bool bigEndian = e.encoding == TextEncoding::Utf16BigEndian;
-    head = ReferenceUtf16(head, bigEndian).utf8;
+    decodedHead = ReferenceUtf16(head, bigEndian).utf8;
+    head = decodedHead;
     utf16 = ReferenceUtf16(body, bigEndian);
     body = utf16.utf8;
   }
@@ -533,6 +555,9 @@ Expected Reference(std::string_view bytes, CharMode mode, TextEncoding singleByt
   std::int64_t previousEnd = 0;  // the display's clock
   bool titleSeen = false;
   const std::vector<ReferenceLine> lines = SplitLines(body);
+  e.progress.reserve(lines.size());
+  e.titles.reserve(lines.size());
+  e.problems.reserve(lines.size());
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::size_t number = i + 1;
     const std::string_view line = lines[i].text;
@@ -580,10 +605,12 @@ Expected Reference(std::string_view bytes, CharMode mode, TextEncoding singleByt
       if (repairing()) {
         for (char& c : text) c = c == '{' ? '(' : c == '}' ? ')' : c;
       }
-      const ByteString inWindows1250 = e.encoding == TextEncoding::Windows1250
-                                           ? ByteString(text)
-                                           : ReferenceWrite(ReferenceDecode(text, textEncoding));
-      const ByteString written = ReferenceDisplayLetters(inWindows1250);
+      const ByteString transcoded = e.encoding == TextEncoding::Windows1250
+                                        ? ByteString()
+                                        : ReferenceWrite(ReferenceDecode(text, textEncoding));
+      const std::string_view inWindows1250 =
+          e.encoding == TextEncoding::Windows1250 ? std::string_view(text) : transcoded;
+      ByteString written = ReferenceDisplayLetters(inWindows1250);
       e.simplified |= written != inWindows1250;
       const std::int64_t shownFrom = start > previousEnd ? start : previousEnd;
       std::int64_t duration = end > shownFrom ? end - shownFrom : 0;
@@ -602,12 +629,11 @@ Expected Reference(std::string_view bytes, CharMode mode, TextEncoding singleByt
       }
       // The text once for every 65535 frames: whole records of 65535, then one of the rest; a
       // title of no frames still gets its record.
-      const ByteString shown = ReferenceCharMode(written, mode);
       const std::int64_t whole = duration / 65535;
       const std::int64_t rest = duration % 65535;
-      if (whole > 0) e.titles.push_back({shownFrom, 65535, 65535, whole, shown});
+      if (whole > 0) e.titles.push_back({shownFrom, 65535, 65535, whole, written});
       if (rest > 0 || whole == 0)
-        e.titles.push_back({shownFrom + whole * 65535, rest, 0, 1, shown});
+        e.titles.push_back({shownFrom + whole * 65535, rest, 0, 1, std::move(written)});
       previousEnd = shownFrom + duration;
     };
 
@@ -662,6 +688,8 @@ Expected Reference(std::string_view bytes, CharMode mode, TextEncoding singleByt
     if (lineFault != LineFault::None && e.badLine == 0) {
       e.badLine = number;
       e.fault = lineFault;
+      e.strictProgress = e.progress.size();
+      e.strictRate = e.rate;
       if (!reading.repair && !reading.toTheEnd) return e;
     }
     const auto from = static_cast<std::size_t>(line.data() - body.data());
@@ -709,6 +737,9 @@ void CheckSingleByteChoice(std::string_view bytes, TextEncoding chosen, Verdict&
 
 class ProgressPanel : public OperatorPanel {
  public:
+  // Room for the progress of a usual input at once: growing it step by step would cost the fuzzer
+  // more than the conversion of a few lines.
+  ProgressPanel() { progress.reserve(64); }
   void AddStatus(const std::string&) override {}
   void SetProgress(float percent) override { progress.push_back(percent); }
   void SetInputsEnabled(bool) override {}
@@ -719,9 +750,54 @@ class ProgressPanel : public OperatorPanel {
 };
 
 struct Run {
+  CharMode mode = CharMode::DeviceCodes;
   ConversionResult result;
   std::vector<float> progress;
 };
+
+// Bytes that no reader of whole documents takes, as the line layouts get them: what
+// ConvertTitleBytes does with them once those readers have declined, in the encoding it chose.
+// The first conversion of an input goes through ConvertTitleBytes and shows that they decline; the
+// readers' choice and the line layout do not depend on the mode or the reading asked, and asking
+// FFmpeg's probe, the XML parser, uchardet and the layout probes again for every other conversion
+// would cost the fuzzer more than the conversion itself.
+class LineInput {
+ public:
+  LineInput(std::string_view bytes, TextEncoding encoding) : encoding_(encoding) {
+    input_.head = bytes.substr(0, kTitleHeadLength);
+    // The head and a byte order mark before it, as the entrance gives it to the line readers.
+    input_.text = LineText(bytes.substr(0, kTitleHeadLength + 3), {.encoding = encoding});
+    input_.length = bytes.size();
+    input_.bytes = bytes;
+    reader_ = &ChooseLineReader(input_.text);
+  }
+
+  // A conversion with `options` besides the encoding.
+  ConversionResult Convert(CharMode mode, OperatorPanel& panel, ConversionOptions options) const {
+    options.encoding = encoding_;
+    return ConvertTitleLines(input_, *reader_, mode, panel, options);
+  }
+  std::string_view bytes() const { return input_.bytes; }
+  TextEncoding encoding() const { return encoding_; }
+
+ private:
+  TitleInput input_;
+  const TitleReader* reader_ = nullptr;
+  TextEncoding encoding_;
+};
+
+// A conversion from memory with the progress it reported: through the entrance when `lines` is
+// null, by the line layouts alone otherwise.
+Run ConvertRun(std::string_view bytes, const LineInput* lines, CharMode mode,
+               const ConversionOptions& options) {
+  Run run;
+  run.mode = mode;
+  ProgressPanel panel;
+  run.result = lines == nullptr ? ConvertTitleBytes(bytes, mode, panel, options)
+                                : lines->Convert(mode, panel, options);
+  run.progress = std::move(panel.progress);
+  return run;
+}
 
 // A file in memory holding `bytes`, removed with its descriptor.
 class MemoryFile {
@@ -778,36 +854,79 @@ constexpr std::int64_t kDecodedRecords = 256;
 
 // Reads the records of `image` as the display does, each against the reference's runs: two
 // bytes of frames waited after the previous title, two of frames shown, the text, "{".
-void CheckRecords(std::string_view image, const std::vector<ExpectedTitle>& runs, Verdict& v) {
-  const auto word = [&](std::size_t at) {
-    return std::int64_t{static_cast<unsigned char>(image[at])} << 8 |
-           static_cast<unsigned char>(image[at + 1]);
-  };
-  std::size_t at = 0;
-  std::int64_t clock = 0;
-  for (const ExpectedTitle& run : runs) {
+class RecordCheck {
+ public:
+  RecordCheck(std::string_view image, CharMode mode, Verdict& v)
+      : image_(image), mode_(mode), v_(v) {}
+
+  // Reads the records of `run`; false at the first that differs.
+  bool Run(const ExpectedTitle& run) {
     for (std::int64_t i = 0; i < run.count; ++i) {
-      const std::size_t end = at + 4 > image.size() ? image.npos : image.find('{', at + 4);
-      if (!v.Expect(end != image.npos, "the image holds fewer records")) return;
-      const std::int64_t start = clock + word(at);
-      v.Expect(start == run.start + i * run.step, "a title starts at another frame");
-      v.Expect(word(at + 2) == run.length, "a title lasts other frames");
-      v.Expect(image.substr(at + 4, end - at - 4) == run.text, "a title's text differs");
-      if (v.failed()) return;
-      clock = start + run.length;
-      at = end + 1;
+      const std::size_t from = at_;
+      if (!Record(run, i)) return false;
+      // Past the first, a run's records are the same bytes, each waiting step - length frames
+      // after the one before it: once the second is read, the rest are checked as its copies in
+      // one comparison, so that a title of 32769 records costs the check no more than its
+      // conversion. Where they are not copies, they are read one by one to say how they differ.
+      const std::size_t size = at_ - from;
+      const auto copies = static_cast<std::size_t>(run.count - 2);
+      if (i == 1 && run.count > 2 && copies <= (image_.size() - at_) / size &&
+          image_.compare(at_, copies * size, image_.substr(from, copies * size)) == 0) {
+        at_ += copies * size;
+        clock_ = run.start + (run.count - 1) * run.step + run.length;
+        return true;
+      }
     }
+    return true;
   }
-  v.Expect(at == image.size(), "the image holds more records");
+  void Finish() { v_.Expect(at_ == image_.size(), "the image holds more records"); }
+
+ private:
+  // Reads record `i` of `run`.
+  bool Record(const ExpectedTitle& run, std::int64_t i) {
+    const std::size_t end = at_ + 4 > image_.size() ? image_.npos : image_.find('{', at_ + 4);
+    if (!v_.Expect(end != image_.npos, "the image holds fewer records")) return false;
+    const std::int64_t start = clock_ + Word(at_);
+    v_.Expect(start == run.start + i * run.step, "a title starts at another frame");
+    v_.Expect(Word(at_ + 2) == run.length, "a title lasts other frames");
+    v_.Expect(ShownInCharMode(image_.substr(at_ + 4, end - at_ - 4), run.text, mode_),
+              "a title's text differs");
+    clock_ = start + run.length;
+    at_ = end + 1;
+    return !v_.failed();
+  }
+  std::int64_t Word(std::size_t at) const {
+    return std::int64_t{static_cast<unsigned char>(image_[at])} << 8 |
+           static_cast<unsigned char>(image_[at + 1]);
+  }
+
+  std::string_view image_;
+  CharMode mode_;
+  Verdict& v_;
+  std::size_t at_ = 0;
+  std::int64_t clock_ = 0;
+};
+
+void CheckRecords(std::string_view image, const std::vector<ExpectedTitle>& runs, CharMode mode,
+                  Verdict& v) {
+  RecordCheck check(image, mode, v);
+  for (const ExpectedTitle& run : runs) {
+    if (!check.Run(run)) return;
+  }
+  check.Finish();
 }
 
 void CheckAgainstReference(const Run& run, const Expected& e, Reading reading, Verdict& v) {
+  const CharMode mode = run.mode;
   const ConversionResult& r = run.result;
   v.Expect(r.outcome != ConversionOutcome::Unreadable, "bytes in memory were unreadable");
   v.Expect(r.encoding == e.encoding, "the encoding differs from the reference's");
-  v.Expect(run.progress.size() == e.progress.size(),
+  // The strict reading stops at the first line it refuses.
+  const bool stops = !reading.repair && !reading.toTheEnd && e.badLine != 0;
+  const std::size_t progressReports = stops ? e.strictProgress : e.progress.size();
+  v.Expect(run.progress.size() == progressReports,
            "progress was not reported once after each line read");
-  for (std::size_t i = 0; i < run.progress.size() && i < e.progress.size(); ++i) {
+  for (std::size_t i = 0; i < run.progress.size() && i < progressReports; ++i) {
     v.Expect(run.progress[i] <= 100.0f, "progress went above 100");
     v.Expect(i == 0 || run.progress[i] >= run.progress[i - 1], "progress fell");
     const double off = run.progress[i] - e.progress[i];
@@ -815,9 +934,11 @@ void CheckAgainstReference(const Run& run, const Expected& e, Reading reading, V
   }
   if (v.failed()) return;
   const bool rate = r.fileFrameRate.has_value();
-  v.Expect(rate == e.rate.has_value() && (!rate || (r.fileFrameRate->numerator * e.rate->second ==
-                                                    e.rate->first * r.fileFrameRate->denominator)),
-           "the frame-rate line's rate differs from the reference's");
+  const auto& wantRate = stops ? e.strictRate : e.rate;
+  v.Expect(
+      rate == wantRate.has_value() && (!rate || (r.fileFrameRate->numerator * wantRate->second ==
+                                                 wantRate->first * r.fileFrameRate->denominator)),
+      "the frame-rate line's rate differs from the reference's");
   if (reading.toTheEnd && !e.timed) {
     std::vector<ExpectedProblem> got;
     for (const LineProblem& p : r.problems) got.push_back({p.lineNumber, p.kind, p.refused()});
@@ -865,13 +986,14 @@ void CheckAgainstReference(const Run& run, const Expected& e, Reading reading, V
   std::int64_t records = 0;
   for (const ExpectedTitle& run : e.titles) records += run.count;
   // The display's own reading, where it costs no more than the conversion: a record's text
-  // becomes two strings there.
-  if (records <= kDecodedRecords) {
+  // becomes two strings there. A reading to the end must give the strict reading's image, which
+  // the display has read already.
+  if (records <= kDecodedRecords && !reading.toTheEnd) {
     ByteString filled = r.image;
     PadTitleImage(filled);
     v.Expect(DecodeTitleImage(filled).ok(), "the display cannot read the image");
   }
-  CheckRecords(r.image, e.titles, v);
+  CheckRecords(r.image, e.titles, mode, v);
 }
 
 // The same bytes read from a file must give the very same answer, progress included.
@@ -1037,12 +1159,12 @@ std::string CheckCharModes(std::string_view text) {
 
 // A SubRip file read with a frame rate: repair refuses it only when no title is left, and leaves
 // one without faults as the strict reading does.
-void CheckSubRipRepair(std::string_view bytes, CharMode mode, TextEncoding encoding, Verdict& v) {
+void CheckSubRipRepair(const LineInput& lines, CharMode mode, Verdict& v) {
   ProgressPanel panel;
-  ConversionOptions options{.displayRate = FrameRate{25, 1}, .encoding = encoding};
-  const ConversionResult strict = ConvertTitleBytes(bytes, mode, panel, options);
+  ConversionOptions options{.displayRate = FrameRate{25, 1}};
+  const ConversionResult strict = lines.Convert(mode, panel, options);
   options.repair = true;
-  const ConversionResult repaired = ConvertTitleBytes(bytes, mode, panel, options);
+  const ConversionResult repaired = lines.Convert(mode, panel, options);
   // Only a file in which no title is left.
   v.Expect(repaired.outcome == ConversionOutcome::Converted || repaired.fault == LineFault::NoTitle,
            "repair refused a SubRip file");
@@ -1068,11 +1190,17 @@ bool ThroughFile(std::string_view bytes) {
 // Frame numbers near the largest make images of megabytes from a few bytes (a title of
 // 2147483647 frames is 32769 records), and each conversion of one costs the fuzzer as much as
 // a thousand usual inputs. Past its first conversion and check, only one such input in sixteen,
-// chosen by its bytes, goes through the other mode, repair and the reading to the end.
-constexpr std::size_t kLargeImage = 64 * 1024;
+// chosen by its bytes, goes through the other mode, repair and the reading to the end. The size is
+// the reference's, read to the end: a file the strict reading refuses still builds its records
+// up to the line it refuses, and repair builds them all, though the refused image is dropped.
+constexpr std::int64_t kLargeImage = 64 * 1024;
 
-bool ChecksOnlyOnce(std::string_view bytes, const ConversionResult& first) {
-  return first.image.size() > kLargeImage && (std::hash<std::string_view>{}(bytes) >> 3) % 16 != 0;
+bool ChecksOnlyOnce(std::string_view bytes, const Expected& toTheEnd) {
+  std::int64_t recordBytes = 0;
+  for (const ExpectedTitle& run : toTheEnd.titles) {
+    recordBytes += run.count * static_cast<std::int64_t>(4 + run.text.size() + 1);
+  }
+  return recordBytes > kLargeImage && (std::hash<std::string_view>{}(bytes) >> 3) % 16 != 0;
 }
 
 // The bytes converted from a file agree with their conversion from memory; their lines read from
@@ -1082,11 +1210,42 @@ void CheckFile(std::string_view bytes, const Run& fromBytes, CharMode mode, Verd
   const MemoryFile file(bytes);
   if (!v.Expect(file.fd() >= 0, "cannot make a file of the bytes")) return;
   Run fromFile;
+  fromFile.mode = mode;
   ProgressPanel panel;
   fromFile.result = ConvertTitleFile(file.path(), mode, panel);
   fromFile.progress = std::move(panel.progress);
   CheckFileAgrees(fromBytes, fromFile, v);
   CheckLineReader(bytes, file.fd(), 1 + bytes.size() % 19, v);
+}
+
+// Repair never refuses a line, and leaves a file without faults as it was.
+void CheckRepair(const LineInput& lines, const Run& strict, Verdict& v) {
+  const Run repaired = ConvertRun(lines.bytes(), &lines, strict.mode, {.repair = true});
+  const Expected expected = Reference(lines.bytes(), lines.encoding(), {.repair = true});
+  CheckAgainstReference(repaired, expected, {.repair = true}, v);
+  if (expected.timed) {
+    CheckSubRipRepair(lines, strict.mode, v);
+    return;
+  }
+  v.Expect(repaired.result.outcome == ConversionOutcome::Converted || expected.noTitle,
+           "repair refused a line");
+  if (expected.problems.empty()) {
+    v.Expect(repaired.result.image == strict.result.image &&
+                 strict.result.outcome == ConversionOutcome::Converted,
+             "a file without faults gives another image with repair");
+  }
+}
+
+// Read to the end, every problem listed; the answer is the strict reading's.
+void CheckEveryProblem(const LineInput& lines, const Run& strict, const Expected& toTheEnd,
+                       Verdict& v) {
+  const Run listed = ConvertRun(lines.bytes(), &lines, strict.mode, {.collectProblems = true});
+  CheckAgainstReference(listed, toTheEnd, {.toTheEnd = true}, v);
+  v.Expect(listed.result.outcome == strict.result.outcome &&
+               listed.result.image == strict.result.image &&
+               listed.result.lineNumber == strict.result.lineNumber &&
+               listed.result.reason == strict.result.reason,
+           "reading to the end changed the strict reading's answer");
 }
 
 // DCP subtitle XML goes to a reader of its own, which the reference of lines does not model: it
@@ -1116,67 +1275,35 @@ std::string CheckConversion(std::string_view bytes) {
   // since each conversion costs the fuzzer its time.
   const CharMode oneMode = bytes.size() % 2 == 0 ? CharMode::DeviceCodes : CharMode::PlainLetters;
   // The encoding is decided once; the other conversions are given it, as they would decide it
-  // the same way from the same bytes.
-  std::optional<TextEncoding> decided;
+  // the same way from the same bytes. The reading to the end serves the strict reading too, in
+  // both modes.
+  std::optional<LineInput> lines;
+  std::optional<Expected> toTheEnd;
   for (const CharMode mode : {CharMode::DeviceCodes, CharMode::PlainLetters}) {
     const char* const name =
         mode == CharMode::DeviceCodes ? "conversion, device codes" : "conversion, plain letters";
-    Run fromBytes;
-    {
-      ProgressPanel panel;
-      fromBytes.result = ConvertTitleBytes(bytes, mode, panel, {.encoding = decided});
-      fromBytes.progress = std::move(panel.progress);
-    }
+    const Run fromBytes = ConvertRun(bytes, lines ? &*lines : nullptr, mode, {});
     // A file that a reader of whole documents took (ASS, WebVTT, a format FFmpeg's probe knows)
     // is outside the reference of lines; the rules of timed sources are tested on their own.
     if (!fromBytes.result.sourceFormat.empty()) return v.Take(name);
     const TextEncoding chosen = fromBytes.result.encoding;
-    decided = chosen;
     if (!FindByteOrderMark(bytes) && !IsUtf8Text(bytes)) CheckSingleByteChoice(bytes, chosen, v);
-    const Expected strict = Reference(bytes, mode, chosen, {});
-    CheckAgainstReference(fromBytes, strict, {}, v);
-    if (ChecksOnlyOnce(bytes, fromBytes.result)) return v.Take(name);
+    if (!lines || chosen != lines->encoding()) {
+      lines.emplace(bytes, chosen);
+      toTheEnd = Reference(bytes, chosen, {.toTheEnd = true});
+    }
+    CheckAgainstReference(fromBytes, *toTheEnd, {}, v);
+    if (ChecksOnlyOnce(bytes, *toTheEnd)) return v.Take(name);
     if (mode == oneMode) {
       // The file differs from memory in how it is read, not in the mode.
       if (ThroughFile(bytes)) CheckFile(bytes, fromBytes, mode, v);
       if (v.failed()) return v.Take(name);
-      ProgressPanel panel;
-
-      // Repair never refuses a line, and leaves a file without faults as it was.
-      Run repaired;
-      repaired.result = ConvertTitleBytes(bytes, mode, panel, {.repair = true, .encoding = chosen});
-      repaired.progress = std::move(panel.progress);
-      const Expected expected = Reference(bytes, mode, chosen, {.repair = true});
-      CheckAgainstReference(repaired, expected, {.repair = true}, v);
-      if (!expected.timed) {
-        v.Expect(repaired.result.outcome == ConversionOutcome::Converted || expected.noTitle,
-                 "repair refused a line");
-        if (expected.problems.empty()) {
-          v.Expect(repaired.result.image == fromBytes.result.image &&
-                       fromBytes.result.outcome == ConversionOutcome::Converted,
-                   "a file without faults gives another image with repair");
-        }
-      } else {
-        CheckSubRipRepair(bytes, mode, chosen, v);
-      }
+      CheckRepair(*lines, fromBytes, v);
       if (v.failed()) return v.Take("repair");
     } else {
-      // Read to the end, every problem listed; the answer is the strict reading's.
-      Run listed;
-      ProgressPanel panel;
-      listed.result =
-          ConvertTitleBytes(bytes, mode, panel, {.collectProblems = true, .encoding = chosen});
-      listed.progress = std::move(panel.progress);
-      CheckAgainstReference(listed, Reference(bytes, mode, chosen, {.toTheEnd = true}),
-                            {.toTheEnd = true}, v);
-      v.Expect(listed.result.outcome == fromBytes.result.outcome &&
-                   listed.result.image == fromBytes.result.image &&
-                   listed.result.lineNumber == fromBytes.result.lineNumber &&
-                   listed.result.reason == fromBytes.result.reason,
-               "reading to the end changed the strict reading's answer");
+      CheckEveryProblem(*lines, fromBytes, *toTheEnd, v);
       if (v.failed()) return v.Take("every problem");
     }
-    if (v.failed()) return v.Take(name);
   }
   // Blocks of 1 to 19 bytes cut UTF-8 sequences at every place.
   const std::size_t block = 1 + bytes.size() % 19;

@@ -8,13 +8,27 @@
 
 namespace marvek {
 
+namespace {
+
+// uchardet's detector, made once a thread and reset for every guess: a new one sets up its
+// dozens of probers again, which costs more than the guess on a short file.
+uchardet_t ThreadDetector() {
+  static thread_local const std::unique_ptr<uchardet, void (*)(uchardet_t)> detector(
+      uchardet_new(), uchardet_delete);
+  return detector.get();
+}
+
+}  // namespace
+
 TextEncoding GuessSingleByteEncoding(std::string_view sample) {
-  const std::unique_ptr<uchardet, void (*)(uchardet_t)> detector(uchardet_new(), uchardet_delete);
-  if (!detector || uchardet_handle_data(detector.get(), sample.data(), sample.size()) != 0) {
+  uchardet_t const detector = ThreadDetector();
+  if (detector == nullptr) return TextEncoding::Windows1250;
+  uchardet_reset(detector);
+  if (uchardet_handle_data(detector, sample.data(), sample.size()) != 0) {
     return TextEncoding::Windows1250;
   }
-  uchardet_data_end(detector.get());
-  const std::string_view charset = uchardet_get_charset(detector.get());
+  uchardet_data_end(detector);
+  const std::string_view charset = uchardet_get_charset(detector);
   if (charset == "ISO-8859-2") return TextEncoding::Iso8859_2;
   // French, German, Spanish or Italian text. uchardet names ISO-8859-1 for such text without
   // bytes 0x80 to 0x9F, and Windows-1252 has every letter of ISO-8859-1 at the same byte.

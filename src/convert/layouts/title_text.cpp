@@ -116,6 +116,9 @@ std::optional<FrameRate> FrameRateOfText(std::string_view text) {
   for (const char c : text) {
     if (c != '{' && c != '}') kept.push_back(c);
   }
+  // Files write their rate in decimals; a fraction such as "3/2" is a title's text, whatever the
+  // operator may type for a rate.
+  if (kept.find('/') != std::string::npos) return std::nullopt;
   const std::optional<FrameRate> parsed = ParseFrameRate(Trimmed(kept));
   if (!parsed || parsed->numerator < parsed->denominator ||
       parsed->numerator > kLargestLineRate * parsed->denominator) {

@@ -92,9 +92,10 @@ char* ImageWriter::Spill(std::size_t bytes) {
   Settle();
   if (bytes > kBuffer) {
     // A record longer than the buffer is written in the image itself, zero-filled for it: a
-    // second copy of a title of hundreds of megabytes would cost more than the fill.
+    // second copy of a title of hundreds of megabytes would cost more than the fill. The room
+    // holds a buffer more, so that the records after it do not make the image grow at once.
     const std::size_t at = image_.size();
-    Reserve(bytes);
+    Reserve(bytes + bufferSize_);
     image_.resize(at + bytes);
     direct_ = true;
     cursor_ = image_.data() + at;

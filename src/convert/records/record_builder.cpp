@@ -34,7 +34,29 @@ char* WriteHeader(char* to, std::int64_t gap, std::int64_t frames) {
   return to + 4;
 }
 
+// Records in a row that are the same bytes (a long title's copies, the empty records of a long
+// gap) are written once and copied in runs that double, all in one room of the image: a title of
+// two billion frames costs a few copies of memory and one growth of the image rather than thirty
+// thousand records written one by one. Fills [record + recordBytes, record + total) with copies of
+// the record at `record`.
+void CopyRecord(char* record, std::size_t recordBytes, std::size_t total) {
+  for (std::size_t done = recordBytes; done < total; done *= 2) {
+    std::memcpy(record + done, record, std::min(done, total - done));
+  }
+}
+
 }  // namespace
+
+template <typename WriteRecord>
+void RecordBuilder::WriteCopies(std::int64_t copies, std::size_t recordBytes,
+                                const WriteRecord& write) {
+  if (copies <= 0) return;
+  const std::size_t bytes = static_cast<std::size_t>(copies) * recordBytes;
+  char* const to = writer_.Room(bytes);
+  write(to);
+  CopyRecord(to, recordBytes, bytes);
+  writer_.Advance(to + bytes);
+}
 
 void RecordBuilder::NoteBraces(std::string_view text) {
   if (text.find(kRecordTerminator) != std::string_view::npos) {
@@ -147,12 +169,8 @@ std::int64_t RecordBuilder::WriteBridges(std::int64_t gap) {
   // Empty records of no duration bridge the gap; the title follows with the rest of it.
   const std::int64_t bridges =
       (gap - kLargestFrameCount + kLargestBridgeGap - 1) / kLargestBridgeGap;
-  char* to = writer_.Room(static_cast<std::size_t>(bridges) * 5);
-  for (std::int64_t i = 0; i < bridges; ++i) {
-    to = WriteHeader(to, kLargestBridgeGap, 0);
-    *to++ = kRecordTerminator;
-  }
-  writer_.Advance(to);
+  WriteCopies(bridges, 5,
+              [](char* to) { *WriteHeader(to, kLargestBridgeGap, 0) = kRecordTerminator; });
   if (sources_ != nullptr) {
     sources_->insert(sources_->end(), static_cast<std::size_t>(bridges),
                      {.line = line_.number, .notes = RecordSource::kBridge});
@@ -161,18 +179,22 @@ std::int64_t RecordBuilder::WriteBridges(std::int64_t gap) {
 }
 
 void RecordBuilder::RepeatRecord(std::string_view text, std::int64_t duration) {
-  // The same text again, each record straight after the one before it.
-  while (duration > 0) {
-    const std::int64_t frames = std::min(duration, kLargestFrameCount);
-    char* out = WriteHeader(writer_.Room(4 + text.size() + 1), 0, frames);
-    std::memcpy(out, text.data(), text.size());
-    out += text.size();
-    *out++ = kRecordTerminator;
-    writer_.Advance(out);
-    duration -= frames;
-    if (sources_ != nullptr) {
-      sources_->push_back({.line = line_.number, .notes = RecordSource::kContinued});
-    }
+  // The same text again, each record straight after the one before it: records of 65535 frames,
+  // then one of the rest.
+  const std::int64_t whole = duration / kLargestFrameCount;
+  const std::int64_t rest = duration % kLargestFrameCount;
+  const auto write = [&](std::int64_t frames) {
+    return [&text, frames](char* to) {
+      to = WriteHeader(to, 0, frames);
+      std::memcpy(to, text.data(), text.size());
+      to[text.size()] = kRecordTerminator;
+    };
+  };
+  WriteCopies(whole, 4 + text.size() + 1, write(kLargestFrameCount));
+  WriteCopies(rest > 0 ? 1 : 0, 4 + text.size() + 1, write(rest));
+  if (sources_ != nullptr) {
+    sources_->insert(sources_->end(), static_cast<std::size_t>(whole + (rest > 0 ? 1 : 0)),
+                     {.line = line_.number, .notes = RecordSource::kContinued});
   }
 }
 

@@ -107,6 +107,10 @@ class RecordBuilder {
   // Writes `text`, that of the record just written, again in a record for every 65535 frames of
   // `duration`.
   void RepeatRecord(std::string_view text, std::int64_t duration);
+  // Appends `copies` records of `recordBytes` bytes each, the same bytes, which `write` writes
+  // at the place it is given.
+  template <typename WriteRecord>
+  void WriteCopies(std::int64_t copies, std::size_t recordBytes, const WriteRecord& write);
   // Cuts a title whose repeated records would take more than kLargestRepeatedTitle.
   void LimitCopies(DisplayClock::Placement& placement, std::size_t textLength);
 

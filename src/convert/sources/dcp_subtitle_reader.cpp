@@ -137,6 +137,9 @@ std::string ReadSmpteTiming(const pugi::xml_node& reel, DocumentTiming& timing,
 }  // namespace
 
 DcpXmlKind DcpXmlKindOf(std::string_view head) {
+  // No element without a "<", in any encoding the parser knows: most files asked here are text
+  // of another kind, and a parse costs them a copy of their head.
+  if (head.find('<') == std::string_view::npos) return DcpXmlKind::None;
   pugi::xml_document document;
   // The head is cut off anywhere; the elements read up to the cut stay in the tree. As a
   // fragment, text before the first element stays too, so that a title file quoting XML in its
