@@ -181,10 +181,12 @@ std::optional<DcpRefusal> ReadReel(const Reel& reel, std::size_t number, const S
 }  // namespace
 
 std::optional<DcpRefusal> ReadDcpFolder(const std::string& folder, bool repair, TimedSource& source,
-                                        const std::string& composition) {
+                                        const std::string& composition,
+                                        const std::string& chosenAssetMap) {
   const std::filesystem::path root(folder);
-  std::filesystem::path assetMapPath;
+  std::filesystem::path assetMapPath(chosenAssetMap);
   for (const char* name : {"ASSETMAP.xml", "ASSETMAP"}) {
+    if (!assetMapPath.empty()) break;
     std::error_code error;
     if (std::filesystem::exists(root / name, error)) {
       assetMapPath = root / name;

@@ -40,10 +40,10 @@ ConversionResult ConvertDcpSubtitles(std::string_view xml, CharMode mode, Operat
 }
 
 ConversionResult ConvertDcpFolder(const std::string& folder, CharMode mode, OperatorPanel& panel,
-                                  const ConversionOptions& options,
-                                  const std::string& composition) {
+                                  const ConversionOptions& options, const std::string& composition,
+                                  const std::string& assetMap) {
   TimedSource source;
-  if (auto refusal = ReadDcpFolder(folder, options.repair, source, composition)) {
+  if (auto refusal = ReadDcpFolder(folder, options.repair, source, composition, assetMap)) {
     return Refused(*refusal);
   }
   return ConvertTimedSource(source, mode, panel, options);
@@ -60,10 +60,13 @@ std::optional<ConversionResult> ConvertDcpInput(const TitleInput& input, CharMod
                                                 const ConversionOptions& options) {
   if (input.folder) return ConvertDcpFolder(input.path, mode, panel, options);
   if (!input.inMemory()) {
-    // The ASSETMAP or a CPL chosen in a file dialog stands for its folder.
+    // The ASSETMAP or a CPL chosen in a file dialog stands for its folder; an asset map is read
+    // as the one chosen, under whatever name it was saved.
     const DcpXmlKind kind = DcpXmlKindOf(input.head);
     const std::string folder = std::filesystem::path(input.path).parent_path().string();
-    if (kind == DcpXmlKind::AssetMap) return ConvertDcpFolder(folder, mode, panel, options);
+    if (kind == DcpXmlKind::AssetMap) {
+      return ConvertDcpFolder(folder, mode, panel, options, {}, input.path);
+    }
     if (kind == DcpXmlKind::Composition) {
       return ConvertDcpFolder(folder, mode, panel, options, input.path);
     }

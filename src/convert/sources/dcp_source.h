@@ -16,11 +16,12 @@ ConversionResult ConvertDcpSubtitles(std::string_view xml, CharMode mode, Operat
                                      const ConversionOptions& options);
 
 // Converts the subtitles of the DCP in `folder`, reel after reel: those of the CPL
-// `composition` when it is given. The CPL's edit rate is the display's frame rate unless
-// `options` give one.
+// `composition` when it is given, through the asset map `assetMap` when it is given. The CPL's
+// edit rate is the display's frame rate unless `options` give one.
 ConversionResult ConvertDcpFolder(const std::string& folder, CharMode mode, OperatorPanel& panel,
                                   const ConversionOptions& options,
-                                  const std::string& composition = {});
+                                  const std::string& composition = {},
+                                  const std::string& assetMap = {});
 
 // Whether `input` is a DCP's: a folder, DCP subtitle XML, or the ASSETMAP or a CPL of a DCP
 // folder, which stand for their folder (contents in memory have none).

@@ -276,8 +276,10 @@ TEST_F(DcpFolder, OffsetsEachReelByTheReelsBeforeIt) {
             (Strings{"Title file read as UTF-8.", "Titles read from 2 reels of the DCP.",
                      "Display's frame rate 24 taken from the DCP.",
                      "Times read at 24 frames a second."}));
-  // Its ASSETMAP or its CPL, chosen in a file dialog, stands for the folder.
-  for (const char* chosen : {"ASSETMAP.xml", "cpl.xml"}) {
+  // Its ASSETMAP or its CPL, chosen in a file dialog, stands for the folder; so does an asset map
+  // saved under another name.
+  std::filesystem::copy_file(dir_.path() / "ASSETMAP.xml", dir_.path() / "map.sub");
+  for (const char* chosen : {"ASSETMAP.xml", "cpl.xml", "map.sub"}) {
     EXPECT_EQ(Shown(ConvertFile((dir_.path() / chosen).string(), {})), Shown(c)) << chosen;
   }
   // The operator's rate over the CPL's: the offset is 20 s whatever the display's rate.
