@@ -25,4 +25,10 @@ FfmpegReading ReadFfmpegBytes(std::string_view, const std::string&, const std::s
   return reading;
 }
 
+FfmpegReading ReadFilmBytes(std::string_view, const std::string&, OperatorPanel&) {
+  FfmpegReading reading;
+  reading.claimed = false;
+  return reading;
+}
+
 }  // namespace marvek

@@ -76,9 +76,10 @@ class Container {
   int OpenMemory(std::string_view bytes, const AVInputFormat* format) {
     QuietFfmpeg();
     input_.bytes = bytes;
-    constexpr int kBufferSize = 64 * 1024;
-    auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferSize));
-    io_ = avio_alloc_context(buffer, kBufferSize, 0, &input_, &MemoryInput::Read, nullptr,
+    // A short text costs a buffer of about its own size, not of the largest.
+    const int bufferSize = static_cast<int>(std::clamp<std::size_t>(bytes.size(), 4096, 65536));
+    auto* buffer = static_cast<unsigned char*>(av_malloc(static_cast<std::size_t>(bufferSize)));
+    io_ = avio_alloc_context(buffer, bufferSize, 0, &input_, &MemoryInput::Read, nullptr,
                              &MemoryInput::Seek);
     if (io_ == nullptr) {
       av_free(buffer);
@@ -331,13 +332,15 @@ FfmpegReading ReadFilmTitles(const std::string& path, const std::string& track,
   return reading;
 }
 
-FfmpegReading ReadFfmpegBytes(std::string_view bytes, const std::string& fileName,
-                              const std::string& track, OperatorPanel& panel) {
+namespace {
+
+// The titles of `bytes`, which FFmpeg's probe takes for `format`; not claimed without a title
+// track.
+FfmpegReading ReadProbed(std::string_view bytes, const AVInputFormat* format,
+                         const std::string& track, OperatorPanel& panel) {
   FfmpegReading reading;
-  const AVInputFormat* format = ProbeFormat(bytes, fileName);
   Container container;
-  if (format == nullptr || container.OpenMemory(bytes, format) < 0 ||
-      TracksOf(container.get()).tracks.empty()) {
+  if (container.OpenMemory(bytes, format) < 0 || TracksOf(container.get()).tracks.empty()) {
     reading.claimed = false;
     return reading;
   }
@@ -347,6 +350,31 @@ FfmpegReading ReadFfmpegBytes(std::string_view bytes, const std::string& fileNam
     reading.source->formatName = film ? "film" : FormatName(*format);
   }
   return reading;
+}
+
+}  // namespace
+
+FfmpegReading ReadFfmpegBytes(std::string_view bytes, const std::string& fileName,
+                              const std::string& track, OperatorPanel& panel) {
+  const AVInputFormat* format = ProbeFormat(bytes, fileName);
+  if (format == nullptr) {
+    FfmpegReading reading;
+    reading.claimed = false;
+    return reading;
+  }
+  return ReadProbed(bytes, format, track, panel);
+}
+
+FfmpegReading ReadFilmBytes(std::string_view bytes, const std::string& track,
+                            OperatorPanel& panel) {
+  // As a film file is: only in a film's container, and never opened otherwise.
+  const AVInputFormat* format = ProbeFormat(bytes, "");
+  if (format == nullptr || !IsFilmContainer(format)) {
+    FfmpegReading reading;
+    reading.claimed = false;
+    return reading;
+  }
+  return ReadProbed(bytes, format, track, panel);
 }
 
 }  // namespace marvek

@@ -36,9 +36,13 @@ FfmpegReading ReadFilmTitles(const std::string& path, const std::string& track,
                              OperatorPanel& panel);
 
 // The titles of a file already in memory, in UTF-8, in one of the text formats FFmpeg reads
-// (SAMI, SubViewer, JACOsub, RealText, ...) or a film held in memory. Not claimed when FFmpeg
-// finds no title track in it. `fileName` helps tell the format.
+// (SAMI, SubViewer, JACOsub, RealText, ...). Not claimed when FFmpeg finds no title track in it.
+// `fileName` helps tell the format.
 FfmpegReading ReadFfmpegBytes(std::string_view bytes, const std::string& fileName,
                               const std::string& track, OperatorPanel& panel);
+
+// The titles of a film held in memory, as ReadFilmTitles reads a film file: not claimed unless
+// it comes in one of the containers films come in.
+FfmpegReading ReadFilmBytes(std::string_view bytes, const std::string& track, OperatorPanel& panel);
 
 }  // namespace marvek

@@ -69,8 +69,8 @@ std::optional<ConversionResult> ConvertFilm(const TitleInput& input, CharMode mo
                                             OperatorPanel& panel,
                                             const ConversionOptions& options) {
   if (input.inMemory()) {
-    return FromReading(ReadFfmpegBytes(input.bytes, "", options.track, panel),
-                       TextEncoding::Windows1250, mode, panel, options);
+    return FromReading(ReadFilmBytes(input.bytes, options.track, panel), TextEncoding::Windows1250,
+                       mode, panel, options);
   }
   if (!FfmpegReadersBuiltIn()) {
     if (!HasFilmExtension(input.path)) return std::nullopt;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,15 @@ TEST_F(Films, ConvertTheChosenTrackAtTheFilmsRate) {
                         std::string("Display's frame rate ") +
                             (c.film[0] == 'n' ? "23.976" : "25") + " taken from the film."),
               lines.end());
+  }
+  // A film held in memory (piped in) is read as the same film from its file.
+  for (const char* film : {"ntsc.mkv", "pal.mp4"}) {
+    std::ifstream in(Film(film), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    testing::RecordingPanel panel;
+    const ConversionResult fromMemory =
+        ConvertTitleBytes(bytes, CharMode::PlainLetters, panel, {.track = "eng"});
+    EXPECT_EQ(Shown(fromMemory), Shown(Convert(film, "eng"))) << film;
   }
   // The operator's rate wins over the film's.
   const ConversionResult at25 = Convert("ntsc.mkv", "", FrameRate{25, 1});
