@@ -1,7 +1,7 @@
 #include "convert/letters/latin_base_letters.h"
 
-#include <algorithm>
-#include <iterator>
+#include <array>
+#include <cstddef>
 
 namespace marvek {
 namespace {
@@ -121,13 +121,45 @@ constexpr BaseLetters kBaseLetters[] = {
     {0x1EF9, "y"},     {0x1EFE, "Y"},  {0x1EFF, "y"},
 };
 
+// The letters of the range [First, First + Size), looked up by their place: no search for each
+// letter of a text.
+template <char32_t First, std::size_t Size>
+constexpr std::array<const char*, Size> ByPlace() {
+  std::array<const char*, Size> table{};
+  for (const BaseLetters& entry : kBaseLetters) {
+    if (entry.letter >= First && entry.letter < First + Size) {
+      table[entry.letter - First] = entry.windows1250;
+    }
+  }
+  return table;
+}
+
+constexpr char32_t kLatinFirst = 0x00C0;
+constexpr char32_t kExtendedFirst = 0x1E00;
+constexpr auto kLatin = ByPlace<kLatinFirst, 0x0250 - kLatinFirst>();
+constexpr auto kExtended = ByPlace<kExtendedFirst, 0x0100>();
+
+constexpr bool EveryLetterHasItsPlace() {
+  for (const BaseLetters& entry : kBaseLetters) {
+    const bool latin = entry.letter >= kLatinFirst && entry.letter < kLatinFirst + kLatin.size();
+    const bool extended =
+        entry.letter >= kExtendedFirst && entry.letter < kExtendedFirst + kExtended.size();
+    if (!latin && !extended) return false;
+  }
+  return true;
+}
+static_assert(EveryLetterHasItsPlace(), "every letter must lie in one of the two ranges");
+
 }  // namespace
 
 const char* LatinBaseLetters(char32_t letter) {
-  const auto found =
-      std::lower_bound(std::begin(kBaseLetters), std::end(kBaseLetters), letter,
-                       [](const BaseLetters& entry, char32_t c) { return entry.letter < c; });
-  return found != std::end(kBaseLetters) && found->letter == letter ? found->windows1250 : nullptr;
+  if (letter >= kLatinFirst && letter < kLatinFirst + kLatin.size()) {
+    return kLatin[letter - kLatinFirst];
+  }
+  if (letter >= kExtendedFirst && letter < kExtendedFirst + kExtended.size()) {
+    return kExtended[letter - kExtendedFirst];
+  }
+  return nullptr;
 }
 
 }  // namespace marvek

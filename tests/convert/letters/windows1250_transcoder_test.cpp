@@ -39,6 +39,8 @@ TEST(Windows1250Transcoding, OtherLatinLettersKeepTheirBaseLetterAndTheRestIsAQu
             "Senor a Ore AEsir D\x9E"
             "ak l");
   EXPECT_EQ(FromUtf8("€ ☃ 😀 中"), "\x80 ? ? ?");
+  // The first and last letters of the two ranges of letters with marks, and those just past them.
+  EXPECT_EQ(FromUtf8("À ɏ Ḁ ỿ ɐ ἀ"), "A y A y ? ?");
   Windows1250Transcoder transcoder(TextEncoding::Utf8);
   transcoder.Transcode("čaša");
   EXPECT_FALSE(transcoder.wroteCyrillic());
