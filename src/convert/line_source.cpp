@@ -16,17 +16,7 @@
 namespace marvek {
 
 ConversionResult Unreadable(int error) {
-  ConversionResult result;
-  result.outcome = ConversionOutcome::Unreadable;
-  result.reason = SystemReason(error);
-  return result;
-}
-
-ConversionResult Unreadable(std::string reason) {
-  ConversionResult result;
-  result.outcome = ConversionOutcome::Unreadable;
-  result.reason = std::move(reason);
-  return result;
+  return UnreadableBecause(SystemReason(error));
 }
 
 namespace {
@@ -181,8 +171,9 @@ ConversionResult ConvertTitleLines(const TitleInput& input, const TitleReader& r
   ConversionResult result =
       mapped ? ConvertBytesLines(mapped->bytes(), reader, mode, panel, options)
              : ConvertFileLines(input.fd, input.length, reader, mode, panel, options);
-  // A page the system could not give, the file unchanged: the disk failed.
-  if (mapped && mapped->faulted() && !ChangedSince(input.fd, input.stamp)) return Unreadable(EIO);
+  // A page the system could not give: the file was cut meanwhile, which the entrance tells, or
+  // the disk failed.
+  if (mapped && mapped->faulted()) return Unreadable(EIO);
   return result;
 }
 

@@ -11,8 +11,6 @@ namespace marvek {
 
 // The result of a title file that cannot be read, with the system's reason for `error`.
 ConversionResult Unreadable(int error);
-// The same with `reason` in the conversion's own words.
-ConversionResult Unreadable(std::string reason);
 
 // Why a file that another program wrote or cut while it was read is not converted.
 inline constexpr const char* kChangedWhileRead =

@@ -8,6 +8,7 @@
 
 #include "convert/line_source.h"
 #include "convert/sources/file_stamp.h"
+#include "convert/sources/text_source.h"
 #include "convert/title_readers.h"
 
 namespace marvek {
@@ -38,7 +39,7 @@ ConversionResult OpenTitleFile(const std::string& path, int& fd, TitleInput& inp
   if (S_ISDIR(info.st_mode)) return Unreadable(EISDIR);
   if (!S_ISREG(info.st_mode)) {
     // Devices and pipes may never end; only regular files are read.
-    return Unreadable("not a regular file");
+    return UnreadableBecause("not a regular file");
   }
   input.length = static_cast<std::size_t>(info.st_size);
   input.stamp = FileStamp::Of(info);
@@ -75,7 +76,7 @@ ConversionResult Convert(const TitleInput& input, CharMode mode, OperatorPanel& 
   ConversionResult result = ReadChosen(input, mode, panel, options);
   if (input.fd >= 0 && result.outcome != ConversionOutcome::Cancelled &&
       ChangedSince(input.fd, input.stamp)) {
-    return Unreadable(kChangedWhileRead);
+    return UnreadableBecause(kChangedWhileRead);
   }
   return result;
 }

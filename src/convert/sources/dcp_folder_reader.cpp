@@ -178,21 +178,23 @@ std::optional<DcpRefusal> ReadReel(const Reel& reel, std::size_t number, const S
   return std::nullopt;
 }
 
+// The folder's ASSETMAP (or ASSETMAP.xml); empty when it has none.
+std::filesystem::path AssetMapIn(const std::filesystem::path& root) {
+  for (const char* name : {"ASSETMAP.xml", "ASSETMAP"}) {
+    std::error_code error;
+    if (std::filesystem::exists(root / name, error)) return root / name;
+  }
+  return {};
+}
+
 }  // namespace
 
 std::optional<DcpRefusal> ReadDcpFolder(const std::string& folder, bool repair, TimedSource& source,
                                         const std::string& composition,
                                         const std::string& chosenAssetMap) {
   const std::filesystem::path root(folder);
-  std::filesystem::path assetMapPath(chosenAssetMap);
-  for (const char* name : {"ASSETMAP.xml", "ASSETMAP"}) {
-    if (!assetMapPath.empty()) break;
-    std::error_code error;
-    if (std::filesystem::exists(root / name, error)) {
-      assetMapPath = root / name;
-      break;
-    }
-  }
+  const std::filesystem::path assetMapPath =
+      chosenAssetMap.empty() ? AssetMapIn(root) : std::filesystem::path(chosenAssetMap);
   // Any other folder is no title file, as it always was.
   if (assetMapPath.empty()) return Unreadable(SystemReason(EISDIR));
   std::string bytes;

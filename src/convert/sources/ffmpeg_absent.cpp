@@ -20,15 +20,11 @@ FfmpegReading ReadFilmTitles(const std::string&, const std::string&, OperatorPan
 
 FfmpegReading ReadFfmpegBytes(std::string_view, const std::string&, const std::string&,
                               OperatorPanel&) {
-  FfmpegReading reading;
-  reading.claimed = false;
-  return reading;
+  return FfmpegReading::Unclaimed();
 }
 
 FfmpegReading ReadFilmBytes(std::string_view, const std::string&, OperatorPanel&) {
-  FfmpegReading reading;
-  reading.claimed = false;
-  return reading;
+  return FfmpegReading::Unclaimed();
 }
 
 }  // namespace marvek

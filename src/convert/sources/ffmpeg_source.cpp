@@ -323,9 +323,7 @@ FfmpegReading ReadFilmTitles(const std::string& path, const std::string& track,
   // byte (a damaged brace or SubRip file) may open as a subtitle format or even as sound; it is
   // left to the line readers, as the same bytes in memory are.
   if (!IsFilmContainer(container.get()->iformat)) {
-    FfmpegReading reading;
-    reading.claimed = false;
-    return reading;
+    return FfmpegReading::Unclaimed();
   }
   FfmpegReading reading = ReadChosen(container, track, panel);
   if (reading.source) reading.source->formatName = "film";
@@ -338,14 +336,12 @@ namespace {
 // track.
 FfmpegReading ReadProbed(std::string_view bytes, const AVInputFormat* format,
                          const std::string& track, OperatorPanel& panel) {
-  FfmpegReading reading;
   Container container;
   if (container.OpenMemory(bytes, format) < 0 || TracksOf(container.get()).tracks.empty()) {
-    reading.claimed = false;
-    return reading;
+    return FfmpegReading::Unclaimed();
   }
   const bool film = VideoRate(container.get()).has_value();
-  reading = ReadChosen(container, track, panel);
+  FfmpegReading reading = ReadChosen(container, track, panel);
   if (reading.source) {
     reading.source->formatName = film ? "film" : FormatName(*format);
   }
@@ -358,9 +354,7 @@ FfmpegReading ReadFfmpegBytes(std::string_view bytes, const std::string& fileNam
                               const std::string& track, OperatorPanel& panel) {
   const AVInputFormat* format = ProbeFormat(bytes, fileName);
   if (format == nullptr) {
-    FfmpegReading reading;
-    reading.claimed = false;
-    return reading;
+    return FfmpegReading::Unclaimed();
   }
   return ReadProbed(bytes, format, track, panel);
 }
@@ -370,9 +364,7 @@ FfmpegReading ReadFilmBytes(std::string_view bytes, const std::string& track,
   // As a film file is: only in a film's container, and never opened otherwise.
   const AVInputFormat* format = ProbeFormat(bytes, "");
   if (format == nullptr || !IsFilmContainer(format)) {
-    FfmpegReading reading;
-    reading.claimed = false;
-    return reading;
+    return FfmpegReading::Unclaimed();
   }
   return ReadProbed(bytes, format, track, panel);
 }

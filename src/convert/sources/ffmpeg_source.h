@@ -24,6 +24,13 @@ struct FfmpegReading {
   std::string refusal;  // the file is read, but what it holds cannot be converted
   int error = 0;        // the file cannot be read: errno, or -1 when FFmpeg says so in `refusal`
   bool claimed = true;  // false: FFmpeg does not know the file; another reader may have it
+
+  // A reading of what FFmpeg does not know.
+  static FfmpegReading Unclaimed() {
+    FfmpegReading reading;
+    reading.claimed = false;
+    return reading;
+  }
 };
 
 // The title tracks and frame rate of the film at `path`; nullopt with the reason in `why` when it
